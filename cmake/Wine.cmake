@@ -1,0 +1,8 @@
+# Windows programs of this build run under Wine, in a prefix of the build's
+# own, so that tests never touch a user's Wine set-up.
+set(HOTLINK_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in" "${CMAKE_BINARY_DIR}/wine-run.sh"
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE
+               @ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run.sh")

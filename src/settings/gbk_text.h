@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversion between window text (UTF-16 on Windows, UTF-32 elsewhere) and
+// the GBK bytes of Config.ini: exactly Windows code page 936, whatever the
+// machine's own ANSI code page is.
+namespace settings {
+
+// Decodes GBK bytes. Bytes that do not form a character of code page 936
+// become U+FFFD, one per byte (one per pair for an unmapped double-byte
+// pair); decoding never fails.
+std::wstring DecodeGbk(std::string_view bytes);
+
+// Encodes text as GBK; nothing when a character has no exact counterpart in
+// code page 936. Never substitutes "?" or a look-alike.
+std::optional<std::string> EncodeGbk(std::wstring_view text);
+
+// Whether the text can be stored as a value of Config.ini: every character
+// encodes exactly, and it holds no line break or NUL, which would cut the
+// value or forge further lines of the file.
+bool CanStoreText(std::wstring_view text);
+
+}  // namespace settings

@@ -1,0 +1,152 @@
+#include "ini_document.h"
+
+#include <utility>
+
+namespace settings {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// One line: its text runs from `begin` to `textEnd`, its line ending from
+// there to `end` (empty on a last line without one).
+struct Line {
+    size_t begin = 0;
+    size_t textEnd = 0;
+    size_t end = 0;
+};
+
+class LineReader {
+public:
+    explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool Next(Line& line) {
+        if (at_ >= bytes_.size()) return false;
+        line.begin = at_;
+        const size_t stop = bytes_.find_first_of("\r\n", at_);
+        if (stop == std::string_view::npos) {
+            line.textEnd = line.end = bytes_.size();
+        } else {
+            line.textEnd = stop;
+            const bool crlf = bytes_[stop] == '\r' && stop + 1 < bytes_.size() && bytes_[stop + 1] == '\n';
+            line.end = stop + (crlf ? 2 : 1);
+        }
+        at_ = line.end;
+        return true;
+    }
+
+private:
+    std::string_view bytes_;
+    size_t at_ = 0;
+};
+
+enum class LineKind { Blank, Section, Other };
+
+LineKind Classify(std::string_view text, std::string_view& sectionName) {
+    const std::string_view trimmed = TrimBlanks(text);
+    if (trimmed.empty()) return LineKind::Blank;
+    if (trimmed.front() != '[') return LineKind::Other;
+    const size_t close = trimmed.find(']');
+    sectionName = close == std::string_view::npos ? std::string_view() : TrimBlanks(trimmed.substr(1, close - 1));
+    return LineKind::Section;
+}
+
+}  // namespace
+
+struct IniDocument::Location {
+    bool sectionFound = false;
+    size_t sectionLastLineEnd = 0;      // end of the section's last non-blank line
+    bool sectionLastLineEnded = false;  // whether that line has a line ending
+    bool keyFound = false;
+    size_t valueBegin = 0;  // just after the key's "="
+    size_t valueEnd = 0;    // end of the key line's text
+    size_t lineEnd = 0;     // end of the key line, ending included
+};
+
+IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {}
+
+IniDocument::Location IniDocument::Find(std::string_view section, std::string_view key) const {
+    const std::string_view all(bytes_);
+    Location where;
+    bool inSection = false;
+    LineReader reader(all);
+    Line line;
+    while (reader.Next(line)) {
+        const std::string_view text = all.substr(line.begin, line.textEnd - line.begin);
+        std::string_view name;
+        const LineKind kind = Classify(text, name);
+        if (kind == LineKind::Section) {
+            if (inSection) break;
+            // An unnamed header ends a section but never matches one.
+            if (!name.data() || !SameName(name, section)) continue;
+            inSection = true;
+            where.sectionFound = true;
+        } else if (!inSection || kind == LineKind::Blank) {
+            continue;
+        } else if (!where.keyFound) {
+            const size_t equals = text.find('=');
+            if (equals != std::string_view::npos && SameName(TrimBlanks(text.substr(0, equals)), key)) {
+                where.keyFound = true;
+                where.valueBegin = line.begin + equals + 1;
+                where.valueEnd = line.textEnd;
+                where.lineEnd = line.end;
+            }
+        }
+        where.sectionLastLineEnd = line.end;
+        where.sectionLastLineEnded = line.end > line.textEnd;
+    }
+    return where;
+}
+
+std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
+    const Location where = Find(section, key);
+    if (!where.keyFound) return std::nullopt;
+    std::string_view value =
+        TrimBlanks(std::string_view(bytes_).substr(where.valueBegin, where.valueEnd - where.valueBegin));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
+void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+    const Location where = Find(section, key);
+    if (where.keyFound) {
+        std::string replacement(value);
+        replacement += kLineEnd;
+        bytes_.replace(where.valueBegin, where.lineEnd - where.valueBegin, replacement);
+        return;
+    }
+    std::string added;
+    size_t at = bytes_.size();
+    if (where.sectionFound) {
+        at = where.sectionLastLineEnd;
+        if (!where.sectionLastLineEnded) added += kLineEnd;
+    } else {
+        const bool lastLineEnded = bytes_.empty() || bytes_.back() == '\n' || bytes_.back() == '\r';
+        if (!lastLineEnded) added += kLineEnd;
+        added.append("[").append(section).append("]").append(kLineEnd);
+    }
+    added.append(key).append("=").append(value).append(kLineEnd);
+    bytes_.insert(at, added);
+}
+
+}  // namespace settings

@@ -1,0 +1,145 @@
+#include "settings_store.h"
+
+#include <array>
+#include <optional>
+
+#include "gbk_text.h"
+#include "ini_document.h"
+#include "settings_file.h"
+
+namespace settings {
+namespace {
+
+constexpr std::string_view kSection = "SETTING";
+
+bool SameLetters(std::string_view text, std::string_view lowerCase) {
+    if (text.size() != lowerCase.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerCase[i]) return false;
+    }
+    return true;
+}
+
+// An optional sign, then digits with at most one decimal point.
+std::optional<bool> ParseDecimalIsNonZero(std::string_view text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+    bool digits = false, nonZero = false, point = false;
+    for (const char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            digits = true;
+            nonZero = nonZero || c != '0';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits) return std::nullopt;
+    return nonZero;
+}
+
+const char* BooleanText(bool value) { return value ? "True" : "False"; }
+
+}  // namespace
+
+std::filesystem::path SettingsFilePath(const std::filesystem::path& directory) {
+    auto text = directory.native();
+    text += std::filesystem::path::preferred_separator;
+    text += std::filesystem::path("Config.ini").native();
+    return std::filesystem::path(std::move(text));
+}
+
+std::wstring JoinItemList(const std::vector<std::wstring>& items) {
+    if (items.empty()) return {};
+    std::wstring value = L"|";
+    for (const auto& item : items) {
+        value += item;
+        value += L'|';
+    }
+    return value;
+}
+
+std::vector<std::wstring> SplitItemList(std::wstring_view value) {
+    std::vector<std::wstring> items;
+    const size_t first = value.find(L'|');
+    const size_t last = value.rfind(L'|');
+    if (first == last) return items;  // no bar, or a single one: nothing between
+    for (size_t start = first + 1; start <= last;) {
+        const size_t bar = value.find(L'|', start);
+        items.emplace_back(value.substr(start, bar - start));
+        start = bar + 1;
+    }
+    return items;
+}
+
+bool ParseBooleanText(std::string_view text) {
+    if (SameLetters(text, "true")) return true;
+    if (SameLetters(text, "false")) return false;
+    return ParseDecimalIsNonZero(text).value_or(false);
+}
+
+ProtectionSettings LoadSettings() { return LoadSettings(platform::ApplicationDirectory()); }
+
+ProtectionSettings LoadSettings(const std::filesystem::path& directory) {
+    std::string bytes;
+    const auto file = SettingsFilePath(directory);
+    if (platform::Inspect(file) != platform::FileState::Unusable) platform::ReadWholeFile(file, bytes);
+    const IniDocument document(std::move(bytes));
+    const auto read = [&](std::string_view key) { return document.Get(kSection, key).value_or(std::string()); };
+
+    ProtectionSettings settings;
+    settings.enabled = ParseBooleanText(read("START"));
+    settings.protectJpg = ParseBooleanText(read("ProtectJpg"));
+    settings.protectGif = ParseBooleanText(read("ProtectGif"));
+    settings.protectJpeg = ParseBooleanText(read("ProtectJpeg"));
+    settings.redirectFile = DecodeGbk(read("RedirectFile"));
+    settings.freePaths = SplitItemList(DecodeGbk(read("FreePath")));
+    settings.friendUrls = SplitItemList(DecodeGbk(read("FriendUrl")));
+    return settings;
+}
+
+bool SaveSettings(const ProtectionSettings& settings) {
+    return SaveSettings(settings, platform::ApplicationDirectory());
+}
+
+bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory) {
+    struct Entry {
+        std::string_view key;
+        std::string value;
+    };
+    std::array<Entry, 7> entries{{
+        {"START", BooleanText(settings.enabled)},
+        {"ProtectJpg", BooleanText(settings.protectJpg)},
+        {"ProtectGif", BooleanText(settings.protectGif)},
+        {"ProtectJpeg", BooleanText(settings.protectJpeg)},
+        {"RedirectFile", {}},
+        {"FreePath", {}},
+        {"FriendUrl", {}},
+    }};
+    const std::array<std::wstring, 3> texts{settings.redirectFile, JoinItemList(settings.freePaths),
+                                            JoinItemList(settings.friendUrls)};
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (!CanStoreText(texts[i])) return false;
+        entries[4 + i].value = *EncodeGbk(texts[i]);
+    }
+
+    const auto file = SettingsFilePath(directory);
+    std::string bytes;
+    switch (platform::Inspect(file)) {
+        case platform::FileState::Missing:
+            break;
+        case platform::FileState::Writable:
+            if (!platform::ReadWholeFile(file, bytes)) return false;
+            break;
+        case platform::FileState::ReadOnly:
+        case platform::FileState::Unusable:
+            return false;
+    }
+    IniDocument document(std::move(bytes));
+    for (const auto& entry : entries) document.Set(kSection, entry.key, entry.value);
+    return platform::ReplaceFileContents(file, document.bytes());
+}
+
+}  // namespace settings

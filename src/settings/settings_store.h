@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protection_settings.h"
+
+// Loading and saving the settings in Config.ini, in the directory of the
+// program or, for tests and tools, in a given directory.
+namespace settings {
+
+// The settings stored in Config.ini; defaults for a missing file, section
+// or key. Never fails.
+ProtectionSettings LoadSettings();
+ProtectionSettings LoadSettings(const std::filesystem::path& directory);
+
+// Writes the seven keys into Config.ini in one step. False, with the file
+// left exactly as it was, when the file is read-only or cannot be replaced,
+// or when a text fails CanStoreText.
+bool SaveSettings(const ProtectionSettings& settings);
+bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory);
+
+// Config.ini in the directory, joined as the texts stand.
+std::filesystem::path SettingsFilePath(const std::filesystem::path& directory);
+
+// The coding of a list as one value: "|" before the first item and after
+// every item, the empty text for no items.
+std::wstring JoinItemList(const std::vector<std::wstring>& items);
+
+// The pieces between the value's first and last "|": whatever stands before
+// the first bar and after the last one is dropped.
+std::vector<std::wstring> SplitItemList(std::wstring_view value);
+
+// True and False in any letter case; a decimal number is true unless it is
+// zero; anything else reads as false.
+bool ParseBooleanText(std::string_view text);
+
+}  // namespace settings

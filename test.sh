@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test: the settings storage natively
+# (with sanitizers), then all Windows tests under Wine on a private virtual
+# display. Installs what is missing first. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+
+tools/setup-debian.sh
+
+echo "== Native build (Linux, sanitizers)"
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+echo "== Windows build (mingw-w64), tests under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+. tools/virtual-display.sh
+export WINEPREFIX="$root/build/windows/wineprefix"
+cleanup() {
+  WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+  stop_virtual_display
+}
+trap cleanup EXIT
+start_virtual_display
+ctest --preset windows

@@ -1,0 +1,13 @@
+// Saves a known record through the store's own lookup of its directory, then
+// checks that a load from the same place gives it back. Exit code 0 on
+// success, 1 when the save fails, 2 when the load differs.
+#include "settings_store.h"
+
+int main() {
+    settings::ProtectionSettings record;
+    record.enabled = true;
+    record.redirectFile = L"/probe.gif";
+    record.freePaths = {L"/img", L"/图片"};
+    if (!settings::SaveSettings(record)) return 1;
+    return settings::LoadSettings() == record ? 0 : 2;
+}

@@ -74,6 +74,12 @@ std::vector<std::wstring> SplitItemList(std::wstring_view value) {
     return items;
 }
 
+std::wstring TrimSpaces(std::wstring_view text) {
+    const size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return std::wstring(text.substr(first, text.find_last_not_of(L' ') - first + 1));
+}
+
 bool ParseBooleanText(std::string_view text) {
     if (SameLetters(text, "true")) return true;
     if (SameLetters(text, "false")) return false;

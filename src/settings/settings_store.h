@@ -33,6 +33,10 @@ std::wstring JoinItemList(const std::vector<std::wstring>& items);
 // the first bar and after the last one is dropped.
 std::vector<std::wstring> SplitItemList(std::wstring_view value);
 
+// The text without leading and trailing space characters (U+0020 only: tabs
+// and the ideographic space stay).
+std::wstring TrimSpaces(std::wstring_view text);
+
 // True and False in any letter case; a decimal number is true unless it is
 // zero; anything else reads as false.
 bool ParseBooleanText(std::string_view text);

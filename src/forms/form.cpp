@@ -1,0 +1,288 @@
+#include "form.h"
+
+#include <algorithm>
+
+#include "dpi.h"
+#include "host.h"
+
+namespace forms {
+namespace {
+
+constexpr wchar_t kClassName[] = L"HotlinkConfigForm";
+
+bool RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, kClassName, &existing)) return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+const wchar_t* WindowClassOf(Kind kind) {
+    switch (kind) {
+        case Kind::Label: return L"STATIC";
+        case Kind::ListBox: return L"LISTBOX";
+        case Kind::TextBox: return L"EDIT";
+        default: return L"BUTTON";
+    }
+}
+
+bool TakesFocus(Kind kind) { return kind != Kind::Frame && kind != Kind::Label; }
+
+DWORD ControlStyle(Kind kind) {
+    switch (kind) {
+        case Kind::Frame: return BS_GROUPBOX;
+        case Kind::Label: return SS_LEFT | SS_NOPREFIX;
+        case Kind::Button: return BS_PUSHBUTTON;
+        case Kind::CheckBox: return BS_AUTOCHECKBOX;
+        case Kind::OptionButton: return BS_AUTORADIOBUTTON;
+        case Kind::ListBox: return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_HASSTRINGS;
+        case Kind::TextBox: return ES_LEFT | ES_AUTOHSCROLL;
+    }
+    return 0;
+}
+
+DWORD ControlExStyle(Kind kind) {
+    return kind == Kind::ListBox || kind == Kind::TextBox ? WS_EX_CLIENTEDGE : 0;
+}
+
+}  // namespace
+
+Form::Form(const FormSpec& spec, Host& host) : spec_(spec), host_(host) {}
+
+Form::~Form() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+}
+
+DWORD Form::Style() const {
+    switch (spec_.border) {
+        case Border::None: return WS_POPUP;
+        case Border::FixedToolWindow:
+        case Border::FixedSingle: return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    }
+    return WS_OVERLAPPED;
+}
+
+DWORD Form::ExStyle() const {
+    DWORD ex = WS_EX_CONTROLPARENT;
+    if (spec_.border == Border::FixedToolWindow) ex |= WS_EX_TOOLWINDOW;
+    if (spec_.inTaskbar) ex |= WS_EX_APPWINDOW;
+    return ex;
+}
+
+bool Form::Load(HWND owner) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!RegisterFormClass(instance, &Form::WindowProc)) return false;
+    owner_ = owner;
+    if (!CreateWindowExW(ExStyle(), kClassName, spec_.caption, Style(), CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
+                         nullptr, instance, this)) {
+        return false;
+    }
+    OnLoad();
+    return true;
+}
+
+void Form::Show() {
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    RECT area{};
+    if (spec_.placement == Placement::CenterOwner && owner_) {
+        GetWindowRect(owner_, &area);
+    } else {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        area = monitor.rcWork;
+    }
+    const int width = window.right - window.left, height = window.bottom - window.top;
+    const int x = area.left + (area.right - area.left - width) / 2;
+    const int y = area.top + (area.bottom - area.top - height) / 2;
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    for (size_t i = 0; i < spec_.controlCount; ++i) {
+        if (spec_.controls[i].state & kFirstFocus) SetFocus(Control(spec_.controls[i].id));
+    }
+}
+
+void Form::Close() {
+    if (hwnd_) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+const ControlSpec* Form::Find(int id) const {
+    for (size_t i = 0; i < spec_.controlCount; ++i) {
+        if (spec_.controls[i].id == id) return &spec_.controls[i];
+    }
+    return nullptr;
+}
+
+RECT Form::ControlRect(const ControlSpec& control, UINT dpi) const {
+    int left = control.left, top = control.top;
+    if (const ControlSpec* frame = control.container ? Find(control.container) : nullptr) {
+        left += frame->left;
+        top += frame->top;
+    }
+    RECT rect;
+    rect.left = TwipsToPixels(left, dpi);
+    rect.top = TwipsToPixels(top, dpi);
+    rect.right = rect.left + TwipsToPixels(control.width, dpi);
+    rect.bottom = rect.top + TwipsToPixels(control.height, dpi);
+    return rect;
+}
+
+bool Form::CreateControls() {
+    std::vector<const ControlSpec*> byTab;
+    for (size_t i = 0; i < spec_.controlCount; ++i) byTab.push_back(&spec_.controls[i]);
+    std::sort(byTab.begin(), byTab.end(),
+              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+
+    // Created in tab order, which is also the order of the keyboard.
+    const ControlSpec* previousFocusable = nullptr;
+    for (const ControlSpec* c : byTab) {
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | ControlStyle(c->kind);
+        if (c->state & kDisabled) style |= WS_DISABLED;
+        if (TakesFocus(c->kind)) {
+            // Option buttons that follow each other in one frame are one
+            // group with one tab stop; every other control is a group alone.
+            const bool continuesGroup = c->kind == Kind::OptionButton && previousFocusable &&
+                                        previousFocusable->kind == Kind::OptionButton &&
+                                        previousFocusable->container == c->container;
+            if (!continuesGroup) style |= WS_GROUP;
+            if (c->kind != Kind::OptionButton) style |= WS_TABSTOP;
+            previousFocusable = c;
+        }
+        const HWND control = CreateWindowExW(ControlExStyle(c->kind), WindowClassOf(c->kind), c->caption, style, 0, 0,
+                                             0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c->id)),
+                                             GetModuleHandleW(nullptr), nullptr);
+        if (!control) return false;
+        if (c->kind == Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+    }
+    // Labels lie beneath every other control, and frames beneath them.
+    for (Kind under : {Kind::Label, Kind::Frame}) {
+        for (const ControlSpec* c : byTab) {
+            if (c->kind == under) {
+                SetWindowPos(Control(c->id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            }
+        }
+    }
+    for (const ControlSpec* c : byTab) {
+        if (c->kind == Kind::OptionButton && (c->state & kSelected)) SelectOption(c->id);
+        if (c->kind == Kind::CheckBox && (c->state & kSelected)) SendMessageW(Control(c->id), BM_SETCHECK, BST_CHECKED, 0);
+    }
+    return true;
+}
+
+void Form::ApplyDpi(UINT dpi) {
+    const HFONT font = CreateMessageFont(dpi);
+    const SIZE client{TwipsToPixels(spec_.clientWidth, dpi), TwipsToPixels(spec_.clientHeight, dpi)};
+    const SIZE outer = OuterSizeFor(client, Style(), ExStyle(), dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (size_t i = 0; i < spec_.controlCount; ++i) {
+        const ControlSpec& c = spec_.controls[i];
+        const RECT r = ControlRect(c, dpi);
+        const HWND control = Control(c.id);
+        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    if (font_) DeleteObject(font_);
+    font_ = font;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form::SelectOption(int id) {
+    const ControlSpec* selected = Find(id);
+    if (!selected) return;
+    for (size_t i = 0; i < spec_.controlCount; ++i) {
+        const ControlSpec& c = spec_.controls[i];
+        if (c.kind != Kind::OptionButton || c.container != selected->container) continue;
+        const HWND button = Control(c.id);
+        const bool on = c.id == id;
+        SendMessageW(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+        SetWindowLongPtrW(button, GWL_STYLE, on ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP)));
+    }
+}
+
+bool Form::IsChecked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void Form::Enable(int id, bool enabled) {
+    const HWND control = Control(id);
+    // A control that loses its enabling while it has the focus hands the
+    // focus on, so that the keyboard keeps working.
+    if (!enabled && GetFocus() == control) SendMessageW(hwnd_, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(control, enabled);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Form* form = nullptr;
+    if (message == WM_NCCREATE) {
+        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    } else {
+        form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind through the system's code; the event is dropped.
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            if (!CreateControls()) return -1;
+            ApplyDpi(DpiOf(hwnd_));
+            return 0;
+        case WM_COMMAND: {
+            if (lParam == 0) return 0;
+            const int id = LOWORD(wParam), code = HIWORD(wParam);
+            const ControlSpec* c = Find(id);
+            if (c && c->kind == Kind::OptionButton && code == BN_CLICKED) SelectOption(id);
+            OnCommand(id, code);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            const ControlSpec* c = Find(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+            if (!c || !(c->state & (kBlueText | kRedText))) break;
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, (c->state & kBlueText) ? RGB(0, 0, 255) : RGB(255, 0, 0));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_DPICHANGED: {
+            ApplyDpi(HIWORD(wParam));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            if (owner_ && !IsWindowEnabled(owner_)) EnableWindow(owner_, TRUE);
+            if (quitOnDestroy_) PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace forms

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace forms {
+
+class Host;
+
+enum class Kind { Frame, Label, Button, CheckBox, OptionButton, ListBox, TextBox };
+
+// Initial states and looks of a control; they combine.
+enum State : unsigned {
+    kNone = 0,
+    kSelected = 1u << 0,   // option button selected, check box ticked
+    kDisabled = 1u << 1,
+    kFirstFocus = 1u << 2,
+    kBlueText = 1u << 3,
+    kRedText = 1u << 4,
+};
+
+// One row of a window's description: the control's id (its name in code),
+// kind, container (the id of its frame, or 0 for the window), caption,
+// rectangle in twips relative to the container's outer top-left corner, and
+// tab index.
+struct ControlSpec {
+    int id;
+    Kind kind;
+    int container;
+    const wchar_t* caption;
+    int left, top, width, height;
+    int tabIndex;
+    unsigned state;
+};
+
+enum class Border { FixedSingle, FixedToolWindow, None };
+enum class Placement { CenterScreen, CenterOwner };
+
+struct FormSpec {
+    const wchar_t* caption;
+    Border border;
+    int clientWidth, clientHeight;  // twips
+    Placement placement;
+    bool inTaskbar;
+    const ControlSpec* controls;
+    size_t controlCount;
+};
+
+// A top-level window built from its description. Subclasses handle events:
+// OnLoad before the window is first shown, OnCommand for the controls'
+// notifications.
+class Form {
+public:
+    Form(const FormSpec& spec, Host& host);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Creates the window and its controls, then runs OnLoad. False when any
+    // part could not be created.
+    bool Load(HWND owner = nullptr);
+    // Shows the window where its description places it and gives the first
+    // focus.
+    void Show();
+    // Closes the window as its close box does.
+    void Close();
+
+    HWND hwnd() const { return hwnd_; }
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    const FormSpec& spec() const { return spec_; }
+    // A control's rectangle in pixels of the window's client area at a DPI.
+    RECT ControlRect(const ControlSpec& control, UINT dpi) const;
+
+    // Ends the message loop when this window is destroyed.
+    void set_quit_on_destroy(bool quit) { quitOnDestroy_ = quit; }
+
+protected:
+    Host& host() { return host_; }
+
+    virtual void OnLoad() {}
+    virtual void OnCommand(int /*id*/, int /*code*/) {}
+
+    // Selects an option button and moves its group's one tab stop onto it.
+    void SelectOption(int id);
+    bool IsChecked(int id) const;
+    void Enable(int id, bool enabled);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool CreateControls();
+    void ApplyDpi(UINT dpi);
+    const ControlSpec* Find(int id) const;
+    DWORD Style() const;
+    DWORD ExStyle() const;
+
+    const FormSpec& spec_;
+    Host& host_;
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    HFONT font_ = nullptr;
+    bool quitOnDestroy_ = false;
+};
+
+}  // namespace forms

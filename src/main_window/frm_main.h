@@ -1,0 +1,81 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "form.h"
+
+namespace main_window {
+
+// The controls of the main settings window, named as the window names them.
+enum ControlId : int {
+    Frame1 = 100, Option1, Option2,
+    Frame2, Label1, Check1_0, Check1_1, Check1_2,
+    Frame5, Label4, txtRedirectFile,
+    Frame3, Label2, List1, cmdAddPath, cmdDelPath,
+    Frame4, Label3, List2, cmdAddWeb, cmdDelWeb,
+    cmdOK, CmdCancel, cmdSave,
+};
+
+// The window's description: its properties and its 24 controls.
+const forms::FormSpec& MainWindowSpec();
+
+// The application's title, which also heads the message of a failed save.
+extern const wchar_t kApplicationTitle[];
+
+// The main settings window. It fills its controls from Config.ini when it
+// loads and writes them back on Apply and OK. Without a directory it uses
+// Config.ini beside the program.
+class frmMain : public forms::Form {
+public:
+    explicit frmMain(forms::Host& host, std::optional<std::filesystem::path> settingsDirectory = std::nullopt);
+
+    // Appends an item, unselected, to List1 or List2; the dialogs use these.
+    void AddFreePath(const std::wstring& item);
+    void AddFriendUrl(const std::wstring& item);
+
+protected:
+    void OnLoad() override;
+    void OnCommand(int id, int code) override;
+
+private:
+    // The window is created: the stored settings go into the controls.
+    void Form_Load();
+    // A .jpg, .gif or .jpeg box changed its value.
+    void Check1_Click(int index);
+    // The selection of the directory list changed.
+    void List1_Click();
+    // The selection of the friendly-site list changed.
+    void List2_Click();
+    // "添  加" beside the directory list.
+    void cmdAddPath_Click();
+    // "移  除" beside the directory list.
+    void cmdDelPath_Click();
+    // "添  加" beside the friendly-site list.
+    void cmdAddWeb_Click();
+    // "移  除" beside the friendly-site list.
+    void cmdDelWeb_Click();
+    // "应  用": saves the window's settings; true when they were saved.
+    bool cmdSave_Click();
+    // "确  定": saves, tells when the filter takes the settings, closes.
+    void cmdOK_Click();
+    // "取  消": closes without saving.
+    void CmdCancel_Click();
+
+    void SetCheck1(int index, bool ticked);
+    void EnableRemoveIfSelected(int list, int removeButton);
+    void RemoveSelected(int list, int removeButton);
+    void FillList(int list, const std::vector<std::wstring>& items);
+    std::vector<std::wstring> ListItems(int list) const;
+    std::wstring Text(int id) const;
+
+    std::optional<std::filesystem::path> settingsDirectory_;
+    // The window's working flags beside its controls.
+    bool enabled_ = false;
+    bool extension_[3] = {false, false, false};  // .jpg, .gif, .jpeg
+    std::wstring redirectFile_;
+};
+
+}  // namespace main_window

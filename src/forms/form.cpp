@@ -218,8 +218,9 @@ void Form::Enable(int id, bool enabled) {
     const HWND control = Control(id);
     // A control that loses its enabling while it has the focus hands the
     // focus on, so that the keyboard keeps working.
-    if (!enabled && GetFocus() == control) SendMessageW(hwnd_, WM_NEXTDLGCTL, 0, FALSE);
+    const bool handOn = !enabled && GetFocus() == control;
     EnableWindow(control, enabled);
+    if (handOn) SetFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

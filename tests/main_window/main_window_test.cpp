@@ -1,0 +1,368 @@
+// The main settings window, driven in-process as a user drives it: clicks,
+// keys through the dialog manager, and the file it writes. Message boxes go
+// to a recorder instead of blocking.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dpi.h"
+#include "frm_main.h"
+#include "host.h"
+#include "test_files.h"
+
+namespace {
+
+using namespace main_window;
+using testing_files::ReadBytes;
+using testing_files::TempDir;
+using testing_files::WriteBytes;
+
+struct Shown {
+    std::wstring text, title;
+    bool operator==(const Shown& o) const { return text == o.text && title == o.title; }
+};
+
+class RecordingHost : public forms::Host {
+public:
+    void ShowMessage(HWND, const std::wstring& text, const std::wstring& title) override {
+        messages.push_back({text, title});
+    }
+    void ShowModal(forms::Form&, HWND) override { ++modals; }
+    std::vector<Shown> messages;
+    int modals = 0;
+};
+
+const std::wstring kNotice = L"修改设置后新的设置将在15分钟内生效，如想立即生效则请重新启动IIS服务器!";
+
+const std::string kStored =
+    "; kept as it is\r\n[SETTING]\r\nSTART=True\r\nProtectJpg=True\r\nProtectGif=True\r\nProtectJpeg=False\r\n"
+    "RedirectFile=/no.gif\r\nFreePath=|/img|/pic|/\xCD\xBC\xC6\xAC|\r\nFriendUrl=|www.example.com|\r\nOwner=web\r\n";
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Opens the window on the given Config.ini (none when empty).
+    void Open(const std::string& stored = kStored) {
+        if (!stored.empty()) WriteBytes(dir.config(), stored);
+        window = std::make_unique<frmMain>(host, dir.path());
+        ASSERT_TRUE(window->Load());
+        window->Show();
+        SetActiveWindow(window->hwnd());
+        Pump();
+    }
+    HWND Control(int id) const { return window->Control(id); }
+    std::wstring Text(int id) const {
+        wchar_t buffer[512] = {};
+        GetWindowTextW(Control(id), buffer, 512);
+        return buffer;
+    }
+    bool Checked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+    std::vector<std::wstring> Items(int id) const {
+        std::vector<std::wstring> items;
+        const auto count = SendMessageW(Control(id), LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t buffer[512] = {};
+            SendMessageW(Control(id), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buffer));
+            items.push_back(buffer);
+        }
+        return items;
+    }
+    LRESULT Selection(int id) const { return SendMessageW(Control(id), LB_GETCURSEL, 0, 0); }
+
+    void Click(int id) {
+        SendMessageW(Control(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    // A key pressed on the focused control, through the dialog manager as
+    // the program's message loop passes it.
+    void Press(UINT key) {
+        for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+            MSG msg{GetFocus(), message, key, message == WM_KEYUP ? 0xC0000001 : 1, 0, {}};
+            if (!IsDialogMessageW(window->hwnd(), &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            Pump();
+        }
+    }
+    // A mouse click on a list's item.
+    void ClickItem(int list, int index) {
+        RECT item{};
+        SendMessageW(Control(list), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageW(Control(list), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(Control(list), WM_LBUTTONUP, 0, at);
+        Pump();
+    }
+    void Type(int id, const std::wstring& text) {
+        SetWindowTextW(Control(id), text.c_str());
+        Pump();
+    }
+    bool IsOpen() const { return window->hwnd() != nullptr && IsWindow(window->hwnd()); }
+
+    TempDir dir;
+    RecordingHost host;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(MainWindowTest, IsLaidOutAsDescribedAt96Dpi) {
+    Open("");
+    ASSERT_EQ(forms::DpiOf(window->hwnd()), 96u) << "the rectangles below are for 96 DPI";
+    const std::map<int, RECT> expected = {
+        {Frame1, {4, 7, 309, 48}},          {Option1, {20, 20, 117, 45}},      {Option2, {164, 20, 261, 45}},
+        {Frame2, {4, 56, 309, 113}},        {Label1, {12, 72, 293, 89}},       {Check1_0, {20, 88, 77, 105}},
+        {Check1_1, {100, 88, 157, 105}},    {Check1_2, {180, 88, 237, 105}},   {Frame5, {4, 120, 309, 177}},
+        {Label4, {12, 136, 301, 153}},      {txtRedirectFile, {12, 152, 301, 170}},
+        {Frame3, {4, 184, 309, 305}},       {Label2, {12, 200, 301, 233}},     {List1, {12, 232, 237, 296}},
+        {cmdAddPath, {244, 232, 301, 252}}, {cmdDelPath, {244, 256, 301, 276}},
+        {Frame4, {4, 312, 309, 417}},       {Label3, {12, 328, 301, 353}},     {List2, {12, 344, 237, 408}},
+        {cmdAddWeb, {244, 344, 301, 364}},  {cmdDelWeb, {244, 368, 301, 388}},
+        {cmdOK, {96, 424, 161, 449}},       {CmdCancel, {168, 424, 233, 449}}, {cmdSave, {240, 424, 305, 449}},
+    };
+    int children = 0;
+    for (HWND child = GetWindow(window->hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++children;
+    EXPECT_EQ(children, 24);
+    for (const auto& [id, want] : expected) {
+        SCOPED_TRACE(id);
+        RECT got{};
+        GetWindowRect(Control(id), &got);
+        MapWindowPoints(nullptr, window->hwnd(), reinterpret_cast<POINT*>(&got), 2);
+        EXPECT_EQ(got.left, want.left);
+        EXPECT_EQ(got.top, want.top);
+        EXPECT_EQ(got.right, want.right);
+        EXPECT_EQ(got.bottom, want.bottom);
+        EXPECT_TRUE(IsWindowVisible(Control(id)));
+    }
+    RECT client{};
+    GetClientRect(window->hwnd(), &client);
+    EXPECT_EQ(client.right, 312);
+    EXPECT_EQ(client.bottom, 453);
+
+    const LONG_PTR style = GetWindowLongPtrW(window->hwnd(), GWL_STYLE);
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(GetWindow(window->hwnd(), GW_OWNER), nullptr);
+
+    // Centred on the screen's work area.
+    RECT outer{}, work{};
+    GetWindowRect(window->hwnd(), &outer);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((outer.left + outer.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((outer.top + outer.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST_F(MainWindowTest, CaptionsAndStateOfAnEmptyFile) {
+    Open("");
+    EXPECT_EQ(Text(0), L"");
+    wchar_t caption[64] = {};
+    GetWindowTextW(window->hwnd(), caption, 64);
+    EXPECT_STREQ(caption, L"澜星V3.0设置");
+    const std::map<int, std::wstring> captions = {
+        {Frame1, L"图片防盗链状态设置"}, {Option1, L"启用防盗链"}, {Option2, L"关闭防盗链"},
+        {Frame2, L"受保护图片文件扩展名设置"}, {Label1, L"对选中的扩展名的图片文件的非法请求进行阻止。"},
+        {Check1_0, L".jpg"}, {Check1_1, L".gif"}, {Check1_2, L".jpeg"}, {Frame5, L"自定义盗链后转向的文件"},
+        {Label4, L"自定义其他站点盗链本站点图片后显示的图片文件。"}, {Frame3, L"特例不阻止以下目录下的文件"},
+        {Label2, L"该目录是相对站点根目录的路径，如\"/img\"。设置后，任何站点对该目录下任何图片文件的请求都是合法的。"},
+        {cmdAddPath, L"添  加"}, {cmdDelPath, L"移  除"}, {Frame4, L"特例不阻止以下友情站点"},
+        {Label3, L"列表中的站点可正常链接而不会被认为是盗链而阻止。"}, {cmdAddWeb, L"添  加"}, {cmdDelWeb, L"移  除"},
+        {cmdOK, L"确  定"}, {CmdCancel, L"取  消"}, {cmdSave, L"应  用"},
+    };
+    for (const auto& [id, text] : captions) EXPECT_EQ(Text(id), text) << id;
+
+    // A missing file: protection off, nothing ticked, empty box and lists.
+    EXPECT_FALSE(Checked(Option1));
+    EXPECT_TRUE(Checked(Option2));
+    for (int id : {Check1_0, Check1_1, Check1_2}) EXPECT_FALSE(Checked(id));
+    EXPECT_EQ(Text(txtRedirectFile), L"");
+    EXPECT_TRUE(Items(List1).empty());
+    EXPECT_TRUE(Items(List2).empty());
+    EXPECT_FALSE(Enabled(cmdDelPath));
+    EXPECT_FALSE(Enabled(cmdDelWeb));
+    for (int id : {cmdAddPath, cmdAddWeb, cmdOK, CmdCancel, cmdSave}) EXPECT_TRUE(Enabled(id));
+    EXPECT_EQ(GetFocus(), Control(cmdOK));
+    // No default button: no push button carries the default style.
+    for (int id : {cmdAddPath, cmdDelPath, cmdAddWeb, cmdDelWeb, CmdCancel, cmdSave}) {
+        EXPECT_FALSE(GetWindowLongPtrW(Control(id), GWL_STYLE) & BS_DEFPUSHBUTTON) << id;
+    }
+}
+
+TEST_F(MainWindowTest, TabFollowsTheTabIndexesAndSkipsDisabledButtons) {
+    for (const bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled);
+        Open(enabled ? kStored : "[SETTING]\r\nSTART=False\r\nFreePath=|/a|\r\n");
+        const int option = enabled ? Option1 : Option2;
+        const std::vector<int> order = {option, Check1_0, Check1_1, Check1_2, List1, List2,  CmdCancel,
+                                        cmdSave, cmdAddPath, cmdAddWeb, txtRedirectFile, cmdOK};
+        ASSERT_EQ(GetFocus(), Control(cmdOK));
+        for (int id : order) {
+            Press(VK_TAB);
+            EXPECT_EQ(GetDlgCtrlID(GetFocus()), id);
+        }
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, LoadsTheStoredSettingsIntoTheControls) {
+    Open();
+    EXPECT_TRUE(Checked(Option1));
+    EXPECT_FALSE(Checked(Option2));
+    EXPECT_TRUE(Checked(Check1_0));
+    EXPECT_TRUE(Checked(Check1_1));
+    EXPECT_FALSE(Checked(Check1_2));
+    EXPECT_EQ(Text(txtRedirectFile), L"/no.gif");
+    EXPECT_EQ(Items(List1), (std::vector<std::wstring>{L"/img", L"/pic", L"/图片"}));
+    EXPECT_EQ(Items(List2), (std::vector<std::wstring>{L"www.example.com"}));
+    EXPECT_EQ(Selection(List1), LB_ERR);
+    // Apply with nothing changed writes the file as it was.
+    Click(cmdSave);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(ReadBytes(dir.config()), kStored);
+}
+
+TEST_F(MainWindowTest, RemoveButtonsFollowTheSelection) {
+    Open();
+    EXPECT_FALSE(Enabled(cmdDelPath));
+    ClickItem(List1, 1);  // the mouse
+    EXPECT_TRUE(Enabled(cmdDelPath));
+    EXPECT_FALSE(Enabled(cmdDelWeb));
+    Click(cmdDelPath);
+    EXPECT_EQ(Items(List1), (std::vector<std::wstring>{L"/img", L"/图片"}));
+    EXPECT_FALSE(Enabled(cmdDelPath));
+    EXPECT_EQ(Selection(List1), LB_ERR);
+    Click(cmdDelPath);  // pressed again without a selection: nothing more goes
+    EXPECT_EQ(Items(List1).size(), 2u);
+
+    SetFocus(Control(List1));
+    Press(VK_DOWN);  // the keyboard selects just as the mouse does
+    EXPECT_NE(Selection(List1), LB_ERR);
+    EXPECT_TRUE(Enabled(cmdDelPath));
+    SetFocus(Control(cmdDelPath));
+    Press(VK_SPACE);
+    EXPECT_EQ(Items(List1).size(), 1u);
+    EXPECT_FALSE(Enabled(cmdDelPath));
+    EXPECT_NE(GetFocus(), Control(cmdDelPath)) << "the keyboard keeps a working focus";
+    EXPECT_NE(GetFocus(), nullptr);
+
+    ClickItem(List2, 0);
+    EXPECT_TRUE(Enabled(cmdDelWeb));
+    Click(cmdDelWeb);
+    EXPECT_TRUE(Items(List2).empty());
+    EXPECT_FALSE(Enabled(cmdDelWeb));
+
+    // An item appended by a dialog comes unselected and leaves the button.
+    ClickItem(List1, 0);
+    window->AddFreePath(L" /new ");
+    EXPECT_EQ(Items(List1).back(), L" /new ");
+    EXPECT_EQ(Selection(List1), 0);
+    EXPECT_TRUE(Enabled(cmdDelPath));
+}
+
+TEST_F(MainWindowTest, ExtensionFlagsFollowEveryChangeOfTheBoxes) {
+    Open();
+    SetFocus(Control(Check1_1));
+    Press(VK_SPACE);  // .gif off by the keyboard
+    Click(Check1_2);  // .jpeg on by the mouse
+    Click(Check1_0);
+    Click(Check1_0);  // .jpg off and on again
+    Click(cmdSave);
+    const std::string saved = ReadBytes(dir.config());
+    EXPECT_NE(saved.find("\r\nProtectJpg=True\r\nProtectGif=False\r\nProtectJpeg=True\r\n"), std::string::npos) << saved;
+}
+
+TEST_F(MainWindowTest, ApplyWritesTheWindowExactlyAndKeepsTheBoxAsTyped) {
+    Open();
+    Click(Option2);
+    EXPECT_TRUE(Checked(Option2));
+    EXPECT_FALSE(Checked(Option1));
+    Type(txtRedirectFile, L"  x.gif\t ");
+    window->AddFriendUrl(L"例子.中国");
+    Click(cmdSave);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(ReadBytes(dir.config()),
+              "; kept as it is\r\n[SETTING]\r\nSTART=False\r\nProtectJpg=True\r\nProtectGif=True\r\nProtectJpeg=False\r\n"
+              "RedirectFile=x.gif\t\r\nFreePath=|/img|/pic|/\xCD\xBC\xC6\xAC|\r\n"
+              "FriendUrl=|www.example.com|\xC0\xFD\xD7\xD3.\xD6\xD0\xB9\xFA|\r\nOwner=web\r\n");
+    EXPECT_EQ(Text(txtRedirectFile), L"  x.gif\t ");
+    EXPECT_TRUE(IsOpen());
+}
+
+TEST_F(MainWindowTest, OkSavesTellsAboutTheDelayAndCloses) {
+    Open("");
+    Click(Option1);
+    Click(cmdOK);
+    EXPECT_EQ(host.messages, (std::vector<Shown>{{kNotice, L"提示"}}));
+    EXPECT_FALSE(IsOpen());
+    EXPECT_NE(ReadBytes(dir.config()).find("START=True\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, OkAfterAFailedSaveKeepsTheWindowAndItsEdits) {
+    Open();
+    testing_files::MakeReadOnly(dir.config());
+    Type(txtRedirectFile, L"/changed.gif");
+    Click(cmdOK);
+    EXPECT_EQ(host.messages, (std::vector<Shown>{{L"写文件时出错", L"澜星V3.0设置"}}));
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ(Text(txtRedirectFile), L"/changed.gif");
+    EXPECT_EQ(ReadBytes(dir.config()), kStored);
+
+    host.messages.clear();
+    Click(cmdSave);  // Apply reports the same and stays open too
+    EXPECT_EQ(host.messages, (std::vector<Shown>{{L"写文件时出错", L"澜星V3.0设置"}}));
+    EXPECT_TRUE(IsOpen());
+}
+
+TEST_F(MainWindowTest, CancelAndTheCloseBoxLeaveTheFileUntouched) {
+    for (const bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox);
+        Open();
+        Click(Option2);
+        Click(Check1_2);
+        Type(txtRedirectFile, L"/other.gif");
+        ClickItem(List1, 0);
+        Click(cmdDelPath);
+        if (closeBox) {
+            SendMessageW(window->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            Pump();
+        } else {
+            Click(CmdCancel);
+        }
+        EXPECT_FALSE(IsOpen());
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(ReadBytes(dir.config()), kStored);
+    }
+}
+
+TEST_F(MainWindowTest, TextThatTheFileCannotHoldIsRefusedBeforeSaving) {
+    Open();
+    Type(txtRedirectFile, L"/\uD55C.gif");
+    Click(cmdOK);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, L"错误");
+    EXPECT_NE(host.messages[0].text.find(L"/\uD55C.gif"), std::wstring::npos) << "the message names the text";
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ(ReadBytes(dir.config()), kStored);
+
+    host.messages.clear();
+    Type(txtRedirectFile, L"/no.gif");
+    window->AddFreePath(L"/\U0001F600");
+    Click(cmdSave);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find(L"/\U0001F600"), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(dir.config()), kStored);
+}
+
+}  // namespace

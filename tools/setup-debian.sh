@@ -8,7 +8,7 @@ packages=(
   cmake make g++ googletest
   mingw-w64 g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth fonts-wqy-microhei
-  locales
+  locales imagemagick
 )
 
 as_root() {

@@ -22,13 +22,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 . tools/virtual-display.sh
-export WINEPREFIX="$root/build/windows/wineprefix"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  stop_virtual_display
-}
-trap cleanup EXIT
-start_virtual_display
+use_virtual_display_for_wine "$root/build/windows"
 echo "No display here: the editor runs on the private virtual display $DISPLAY"
 # A desktop window of Wine's own draws title bars, as a window manager would.
 build/windows/wine-run.sh explorer /desktop=HotlinkConfig,640x560 "$exe" &

@@ -18,11 +18,5 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 
 . tools/virtual-display.sh
-export WINEPREFIX="$root/build/windows/wineprefix"
-cleanup() {
-  WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
-  stop_virtual_display
-}
-trap cleanup EXIT
-start_virtual_display
+use_virtual_display_for_wine "$root/build/windows"
 ctest --preset windows

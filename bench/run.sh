@@ -8,11 +8,6 @@ tools/setup-debian.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target bench_main_window
 . tools/virtual-display.sh
-export WINEPREFIX="$root/build/windows/wineprefix" LC_ALL=zh_CN.UTF-8
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  stop_virtual_display
-}
-trap cleanup EXIT
-start_virtual_display
+export LC_ALL=zh_CN.UTF-8
+use_virtual_display_for_wine "$root/build/windows"
 build/windows/wine-run.sh build/windows/bench/bench_main_window.exe

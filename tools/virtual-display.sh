@@ -24,3 +24,11 @@ stop_virtual_display() {
     VIRTUAL_DISPLAY_PID=
   fi
 }
+
+# For Wine programs of the build folder $1: its own Wine prefix, a virtual
+# display, and both stopped when the calling script exits.
+use_virtual_display_for_wine() {
+  export WINEPREFIX="$1/wineprefix"
+  trap 'wineserver -k >/dev/null 2>&1 || true; stop_virtual_display' EXIT
+  start_virtual_display
+}

@@ -55,7 +55,7 @@ DWORD ControlExStyle(Kind kind) {
 
 }  // namespace
 
-Form::Form(const FormSpec& spec, Host& host) : spec_(spec), host_(host) {}
+Form::Form(const FormLayout& layout, Host& host) : layout_(layout), host_(host) {}
 
 Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -63,7 +63,7 @@ Form::~Form() {
 }
 
 DWORD Form::Style() const {
-    switch (spec_.border) {
+    switch (layout_.border) {
         case Border::None: return WS_POPUP;
         case Border::FixedToolWindow:
         case Border::FixedSingle: return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -73,8 +73,8 @@ DWORD Form::Style() const {
 
 DWORD Form::ExStyle() const {
     DWORD ex = WS_EX_CONTROLPARENT;
-    if (spec_.border == Border::FixedToolWindow) ex |= WS_EX_TOOLWINDOW;
-    if (spec_.inTaskbar) ex |= WS_EX_APPWINDOW;
+    if (layout_.border == Border::FixedToolWindow) ex |= WS_EX_TOOLWINDOW;
+    if (layout_.inTaskbar) ex |= WS_EX_APPWINDOW;
     return ex;
 }
 
@@ -82,7 +82,7 @@ bool Form::Load(HWND owner) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!RegisterFormClass(instance, &Form::WindowProc)) return false;
     owner_ = owner;
-    if (!CreateWindowExW(ExStyle(), kClassName, spec_.caption, Style(), CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
+    if (!CreateWindowExW(ExStyle(), kClassName, layout_.caption, Style(), CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
                          nullptr, instance, this)) {
         return false;
     }
@@ -94,7 +94,7 @@ void Form::Show() {
     RECT window{};
     GetWindowRect(hwnd_, &window);
     RECT area{};
-    if (spec_.placement == Placement::CenterOwner && owner_) {
+    if (layout_.placement == Placement::CenterOwner && owner_) {
         GetWindowRect(owner_, &area);
     } else {
         MONITORINFO monitor{};
@@ -108,8 +108,8 @@ void Form::Show() {
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
-    for (size_t i = 0; i < spec_.controlCount; ++i) {
-        if (spec_.controls[i].state & kFirstFocus) SetFocus(Control(spec_.controls[i].id));
+    for (size_t i = 0; i < layout_.controlCount; ++i) {
+        if (layout_.controls[i].state & kFirstFocus) SetFocus(Control(layout_.controls[i].id));
     }
 }
 
@@ -117,16 +117,16 @@ void Form::Close() {
     if (hwnd_) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-const ControlSpec* Form::Find(int id) const {
-    for (size_t i = 0; i < spec_.controlCount; ++i) {
-        if (spec_.controls[i].id == id) return &spec_.controls[i];
+const ControlLayout* Form::Find(int id) const {
+    for (size_t i = 0; i < layout_.controlCount; ++i) {
+        if (layout_.controls[i].id == id) return &layout_.controls[i];
     }
     return nullptr;
 }
 
-RECT Form::ControlRect(const ControlSpec& control, UINT dpi) const {
+RECT Form::ControlRect(const ControlLayout& control, UINT dpi) const {
     int left = control.left, top = control.top;
-    if (const ControlSpec* frame = control.container ? Find(control.container) : nullptr) {
+    if (const ControlLayout* frame = control.container ? Find(control.container) : nullptr) {
         left += frame->left;
         top += frame->top;
     }
@@ -139,14 +139,14 @@ RECT Form::ControlRect(const ControlSpec& control, UINT dpi) const {
 }
 
 bool Form::CreateControls() {
-    std::vector<const ControlSpec*> byTab;
-    for (size_t i = 0; i < spec_.controlCount; ++i) byTab.push_back(&spec_.controls[i]);
+    std::vector<const ControlLayout*> byTab;
+    for (size_t i = 0; i < layout_.controlCount; ++i) byTab.push_back(&layout_.controls[i]);
     std::sort(byTab.begin(), byTab.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+              [](const ControlLayout* a, const ControlLayout* b) { return a->tabIndex < b->tabIndex; });
 
     // Created in tab order, which is also the order of the keyboard.
-    const ControlSpec* previousFocusable = nullptr;
-    for (const ControlSpec* c : byTab) {
+    const ControlLayout* previousFocusable = nullptr;
+    for (const ControlLayout* c : byTab) {
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | ControlStyle(c->kind);
         if (c->state & kDisabled) style |= WS_DISABLED;
         if (TakesFocus(c->kind)) {
@@ -167,13 +167,13 @@ bool Form::CreateControls() {
     }
     // Labels lie beneath every other control, and frames beneath them.
     for (Kind under : {Kind::Label, Kind::Frame}) {
-        for (const ControlSpec* c : byTab) {
+        for (const ControlLayout* c : byTab) {
             if (c->kind == under) {
                 SetWindowPos(Control(c->id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             }
         }
     }
-    for (const ControlSpec* c : byTab) {
+    for (const ControlLayout* c : byTab) {
         if (c->kind == Kind::OptionButton && (c->state & kSelected)) SelectOption(c->id);
         if (c->kind == Kind::CheckBox && (c->state & kSelected)) SendMessageW(Control(c->id), BM_SETCHECK, BST_CHECKED, 0);
     }
@@ -182,11 +182,11 @@ bool Form::CreateControls() {
 
 void Form::ApplyDpi(UINT dpi) {
     const HFONT font = CreateMessageFont(dpi);
-    const SIZE client{TwipsToPixels(spec_.clientWidth, dpi), TwipsToPixels(spec_.clientHeight, dpi)};
+    const SIZE client{TwipsToPixels(layout_.clientWidth, dpi), TwipsToPixels(layout_.clientHeight, dpi)};
     const SIZE outer = OuterSizeFor(client, Style(), ExStyle(), dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    for (size_t i = 0; i < spec_.controlCount; ++i) {
-        const ControlSpec& c = spec_.controls[i];
+    for (size_t i = 0; i < layout_.controlCount; ++i) {
+        const ControlLayout& c = layout_.controls[i];
         const RECT r = ControlRect(c, dpi);
         const HWND control = Control(c.id);
         SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -199,10 +199,10 @@ void Form::ApplyDpi(UINT dpi) {
 }
 
 void Form::SelectOption(int id) {
-    const ControlSpec* selected = Find(id);
+    const ControlLayout* selected = Find(id);
     if (!selected) return;
-    for (size_t i = 0; i < spec_.controlCount; ++i) {
-        const ControlSpec& c = spec_.controls[i];
+    for (size_t i = 0; i < layout_.controlCount; ++i) {
+        const ControlLayout& c = layout_.controls[i];
         if (c.kind != Kind::OptionButton || c.container != selected->container) continue;
         const HWND button = Control(c.id);
         const bool on = c.id == id;
@@ -255,13 +255,13 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: {
             if (lParam == 0) return 0;
             const int id = LOWORD(wParam), code = HIWORD(wParam);
-            const ControlSpec* c = Find(id);
+            const ControlLayout* c = Find(id);
             if (c && c->kind == Kind::OptionButton && code == BN_CLICKED) SelectOption(id);
             OnCommand(id, code);
             return 0;
         }
         case WM_CTLCOLORSTATIC: {
-            const ControlSpec* c = Find(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+            const ControlLayout* c = Find(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
             if (!c || !(c->state & (kBlueText | kRedText))) break;
             const HDC dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, (c->state & kBlueText) ? RGB(0, 0, 255) : RGB(255, 0, 0));

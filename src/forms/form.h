@@ -24,7 +24,7 @@ enum State : unsigned {
 // kind, container (the id of its frame, or 0 for the window), caption,
 // rectangle in twips relative to the container's outer top-left corner, and
 // tab index.
-struct ControlSpec {
+struct ControlLayout {
     int id;
     Kind kind;
     int container;
@@ -37,13 +37,13 @@ struct ControlSpec {
 enum class Border { FixedSingle, FixedToolWindow, None };
 enum class Placement { CenterScreen, CenterOwner };
 
-struct FormSpec {
+struct FormLayout {
     const wchar_t* caption;
     Border border;
     int clientWidth, clientHeight;  // twips
     Placement placement;
     bool inTaskbar;
-    const ControlSpec* controls;
+    const ControlLayout* controls;
     size_t controlCount;
 };
 
@@ -52,7 +52,7 @@ struct FormSpec {
 // notifications.
 class Form {
 public:
-    Form(const FormSpec& spec, Host& host);
+    Form(const FormLayout& layout, Host& host);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -68,9 +68,9 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-    const FormSpec& spec() const { return spec_; }
+    const FormLayout& layout() const { return layout_; }
     // A control's rectangle in pixels of the window's client area at a DPI.
-    RECT ControlRect(const ControlSpec& control, UINT dpi) const;
+    RECT ControlRect(const ControlLayout& control, UINT dpi) const;
 
     // Ends the message loop when this window is destroyed.
     void set_quit_on_destroy(bool quit) { quitOnDestroy_ = quit; }
@@ -91,11 +91,11 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateControls();
     void ApplyDpi(UINT dpi);
-    const ControlSpec* Find(int id) const;
+    const ControlLayout* Find(int id) const;
     DWORD Style() const;
     DWORD ExStyle() const;
 
-    const FormSpec& spec_;
+    const FormLayout& layout_;
     Host& host_;
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;

@@ -34,7 +34,7 @@ const std::wstring* FirstUnstorable(const settings::ProtectionSettings& record) 
 }  // namespace
 
 frmMain::frmMain(forms::Host& host, std::optional<std::filesystem::path> settingsDirectory)
-    : Form(MainWindowSpec(), host), settingsDirectory_(std::move(settingsDirectory)) {}
+    : Form(MainWindowLayout(), host), settingsDirectory_(std::move(settingsDirectory)) {}
 
 void frmMain::OnLoad() { Form_Load(); }
 

@@ -20,7 +20,7 @@ enum ControlId : int {
 };
 
 // The window's description: its properties and its 24 controls.
-const forms::FormSpec& MainWindowSpec();
+const forms::FormLayout& MainWindowLayout();
 
 // The application's title, which also heads the message of a failed save.
 extern const wchar_t kApplicationTitle[];

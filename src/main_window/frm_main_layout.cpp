@@ -9,7 +9,7 @@ const wchar_t kApplicationTitle[] = L"澜星V3.0设置";
 namespace {
 
 // name, kind, container, caption, left, top, width, height (twips), tab index, initial state
-const forms::ControlSpec kControls[] = {
+const forms::ControlLayout kControls[] = {
     {Frame1, Kind::Frame, 0, L"图片防盗链状态设置", 60, 100, 4575, 615, 1, forms::kNone},
     {Option1, Kind::OptionButton, Frame1, L"启用防盗链", 240, 200, 1455, 375, 2, forms::kSelected},
     {Option2, Kind::OptionButton, Frame1, L"关闭防盗链", 2400, 200, 1455, 375, 3, forms::kNone},
@@ -38,13 +38,13 @@ const forms::ControlSpec kControls[] = {
     {cmdSave, Kind::Button, 0, L"应  用", 3600, 6360, 975, 375, 16, forms::kNone},
 };
 
-const forms::FormSpec kMainWindow = {
+const forms::FormLayout kMainWindow = {
     kApplicationTitle, forms::Border::FixedSingle, 4680, 6795, forms::Placement::CenterScreen, true,
     kControls, sizeof kControls / sizeof kControls[0],
 };
 
 }  // namespace
 
-const forms::FormSpec& MainWindowSpec() { return kMainWindow; }
+const forms::FormLayout& MainWindowLayout() { return kMainWindow; }
 
 }  // namespace main_window

@@ -26,9 +26,12 @@ stop_virtual_display() {
 }
 
 # For Wine programs of the build folder $1: its own Wine prefix, a virtual
-# display, and both stopped when the calling script exits.
+# display with one Wine desktop on it (title bars without a window manager,
+# and windows that show at once), and both stopped when the calling script
+# exits.
 use_virtual_display_for_wine() {
   export WINEPREFIX="$1/wineprefix"
+  export HOTLINK_WINE_DESKTOP=1024x768
   trap 'wineserver -k >/dev/null 2>&1 || true; stop_virtual_display' EXIT
   start_virtual_display
 }

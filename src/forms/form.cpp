@@ -8,23 +8,47 @@
 namespace forms {
 namespace {
 
-constexpr wchar_t kClassName[] = L"HotlinkConfigForm";
+// Forms with the program's icon and forms without one are two classes.
+constexpr wchar_t kIconClassName[] = L"HotlinkConfigForm";
+constexpr wchar_t kPlainClassName[] = L"HotlinkConfigPlainForm";
+constexpr int kProgramIconId = 1;
 
-bool RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
+const wchar_t* RegisterFormClass(HINSTANCE instance, WNDPROC proc, bool hasIcon) {
+    const wchar_t* name = hasIcon ? kIconClassName : kPlainClassName;
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) return true;
+    if (GetClassInfoExW(instance, name, &existing)) return name;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
+    if (hasIcon) {
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
+        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) ? name : nullptr;
+}
+
+// The size of a label's caption on one line in the label's font.
+SIZE TextExtent(HWND label) {
+    SIZE size{};
+    const int length = GetWindowTextLengthW(label);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    GetWindowTextW(label, text.data(), length + 1);
+    const HDC dc = GetDC(label);
+    if (!dc) return size;
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT rect{};
+    DrawTextW(dc, text.c_str(), length, &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    size.cx = rect.right - rect.left;
+    size.cy = rect.bottom - rect.top;
+    return size;
 }
 
 const wchar_t* WindowClassOf(Kind kind) {
@@ -77,14 +101,17 @@ DWORD Form::ExStyle() const {
     DWORD ex = WS_EX_CONTROLPARENT;
     if (layout_.border == Border::FixedToolWindow) ex |= WS_EX_TOOLWINDOW;
     if (layout_.inTaskbar) ex |= WS_EX_APPWINDOW;
+    // An unowned window keeps out of the taskbar only as a tool window.
+    if (!layout_.inTaskbar && !owner_) ex |= WS_EX_TOOLWINDOW;
     return ex;
 }
 
 bool Form::Load(HWND owner) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!RegisterFormClass(instance, &Form::WindowProc)) return false;
+    const wchar_t* className = RegisterFormClass(instance, &Form::WindowProc, layout_.hasIcon);
+    if (!className) return false;
     owner_ = owner;
-    if (!CreateWindowExW(ExStyle(), kClassName, layout_.caption, Style(), CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
+    if (!CreateWindowExW(ExStyle(), className, layout_.caption, Style(), CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
                          nullptr, instance, this)) {
         return false;
     }
@@ -191,9 +218,10 @@ void Form::ApplyDpi(UINT dpi) {
         const ControlLayout& c = layout_.controls[i];
         const RECT r = ControlRect(c, dpi);
         const HWND control = Control(c.id);
-        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SIZE size{r.right - r.left, r.bottom - r.top};
+        if (c.state & kAutoSize) size = TextExtent(control);
+        SetWindowPos(control, nullptr, r.left, r.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (font_) DeleteObject(font_);
     font_ = font;
@@ -223,6 +251,20 @@ void Form::Enable(int id, bool enabled) {
     const bool handOn = !enabled && GetFocus() == control;
     EnableWindow(control, enabled);
     if (handOn) SetFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
+}
+
+std::wstring Form::Text(int id) const {
+    const HWND control = Control(id);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)), L'\0');
+    const int got = GetWindowTextW(control, text.data(), static_cast<int>(text.size()) + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void Form::FocusOn(int id) {
+    // SetFocus, unlike the dialog manager's tabbing, leaves an edit box's
+    // selection alone.
+    SetFocus(Control(id));
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -255,7 +297,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ApplyDpi(DpiOf(hwnd_));
             return 0;
         case WM_COMMAND: {
-            if (lParam == 0) return 0;
+            // Enter with no button focused comes from the dialog manager as
+            // IDOK without a control.
+            if (lParam == 0) {
+                if (LOWORD(wParam) == IDOK) OnEnterKey();
+                return 0;
+            }
             const int id = LOWORD(wParam), code = HIWORD(wParam);
             const ControlLayout* c = Find(id);
             if (c && c->kind == Kind::OptionButton && code == BN_CLICKED) SelectOption(id);
@@ -277,7 +324,28 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
+        case WM_LBUTTONDOWN:
+            buttonDown_ = true;
+            return 0;
+        case WM_LBUTTONUP:
+            if (buttonDown_) {
+                buttonDown_ = false;
+                OnClick();
+            }
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            const HDC dc = BeginPaint(hwnd_, &paint);
+            RECT client{};
+            GetClientRect(hwnd_, &client);
+            OnPaint(dc, client);
+            EndPaint(hwnd_, &paint);
+            return 0;
+        }
         case WM_CLOSE:
+            // The owner is enabled before this window goes, so that the
+            // activation returns to it and not to another program.
+            if (owner_ && !IsWindowEnabled(owner_)) EnableWindow(owner_, TRUE);
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:

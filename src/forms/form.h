@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace forms {
@@ -18,6 +19,7 @@ enum State : unsigned {
     kFirstFocus = 1u << 2,
     kBlueText = 1u << 3,
     kRedText = 1u << 4,
+    kAutoSize = 1u << 5,   // a label that takes the size of its one line of text
 };
 
 // One row of a window's description: the control's id (its name in code),
@@ -43,6 +45,7 @@ struct FormLayout {
     int clientWidth, clientHeight;  // twips
     Placement placement;
     bool inTaskbar;
+    bool hasIcon;                   // the program's icon on the title bar
     const ControlLayout* controls;
     size_t controlCount;
 };
@@ -80,11 +83,22 @@ protected:
 
     virtual void OnLoad() {}
     virtual void OnCommand(int /*id*/, int /*code*/) {}
+    // A click on the window's own surface: the left button pressed and
+    // released on it.
+    virtual void OnClick() {}
+    // Enter pressed while no button has the focus.
+    virtual void OnEnterKey() {}
+    // Draws over the background of the client area.
+    virtual void OnPaint(HDC /*dc*/, const RECT& /*client*/) {}
 
     // Selects an option button and moves its group's one tab stop onto it.
     void SelectOption(int id);
     bool IsChecked(int id) const;
     void Enable(int id, bool enabled);
+    std::wstring Text(int id) const;
+    // Puts the focus in a control and leaves its text, caret and selection
+    // as they are.
+    void FocusOn(int id);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -101,6 +115,7 @@ private:
     HWND owner_ = nullptr;
     HFONT font_ = nullptr;
     bool quitOnDestroy_ = false;
+    bool buttonDown_ = false;
 };
 
 }  // namespace forms

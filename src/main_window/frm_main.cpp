@@ -1,5 +1,7 @@
 #include "frm_main.h"
 
+#include "form2.h"
+#include "form3.h"
 #include "gbk_text.h"
 #include "host.h"
 #include "settings_store.h"
@@ -44,7 +46,9 @@ void frmMain::OnCommand(int id, int code) {
             case Check1_0:
             case Check1_1:
             case Check1_2: Check1_Click(id - Check1_0); break;
+            case cmdAddPath: cmdAddPath_Click(); break;
             case cmdDelPath: cmdDelPath_Click(); break;
+            case cmdAddWeb: cmdAddWeb_Click(); break;
             case cmdDelWeb: cmdDelWeb_Click(); break;
             case cmdSave: cmdSave_Click(); break;
             case cmdOK: cmdOK_Click(); break;
@@ -76,6 +80,17 @@ void frmMain::Check1_Click(int index) { extension_[index] = IsChecked(Check1_0 +
 void frmMain::List1_Click() { EnableRemoveIfSelected(List1, cmdDelPath); }
 
 void frmMain::List2_Click() { EnableRemoveIfSelected(List2, cmdDelWeb); }
+
+void frmMain::cmdAddPath_Click() {
+    // A new dialog each time, so its box starts empty.
+    dialogs::Form2 dialog(host(), [this](const std::wstring& item) { AddFreePath(item); });
+    if (dialog.Load(hwnd())) host().ShowModal(dialog, hwnd());
+}
+
+void frmMain::cmdAddWeb_Click() {
+    dialogs::Form3 dialog(host(), [this](const std::wstring& item) { AddFriendUrl(item); });
+    if (dialog.Load(hwnd())) host().ShowModal(dialog, hwnd());
+}
 
 void frmMain::cmdDelPath_Click() { RemoveSelected(List1, cmdDelPath); }
 
@@ -166,14 +181,6 @@ std::vector<std::wstring> frmMain::ListItems(int list) const {
         items.push_back(std::move(item));
     }
     return items;
-}
-
-std::wstring frmMain::Text(int id) const {
-    const HWND control = Control(id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)), L'\0');
-    const int got = GetWindowTextW(control, text.data(), static_cast<int>(text.size()) + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
 }
 
 }  // namespace main_window

@@ -69,7 +69,6 @@ private:
     void RemoveSelected(int list, int removeButton);
     void FillList(int list, const std::vector<std::wstring>& items);
     std::vector<std::wstring> ListItems(int list) const;
-    std::wstring Text(int id) const;
 
     std::optional<std::filesystem::path> settingsDirectory_;
     // The window's working flags beside its controls.

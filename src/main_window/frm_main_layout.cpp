@@ -39,7 +39,7 @@ const forms::ControlLayout kControls[] = {
 };
 
 const forms::FormLayout kMainWindow = {
-    kApplicationTitle, forms::Border::FixedSingle, 4680, 6795, forms::Placement::CenterScreen, true,
+    kApplicationTitle, forms::Border::FixedSingle, 4680, 6795, forms::Placement::CenterScreen, true, true,
     kControls, sizeof kControls / sizeof kControls[0],
 };
 

@@ -1,21 +1,44 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "frm_main.h"
+#include "frm_begin.h"
 #include "host.h"
+#include "single_instance.h"
 
-// The program opens the main settings window and ends when it closes.
+namespace {
+
+// The program lives in a web server's folder, where anyone who may write
+// files could plant a DLL: libraries come from the system folder only.
+// Systems before Windows 8 without its update lack the function; there the
+// current folder at least leaves the search.
+void LoadLibrariesFromSystemOnly() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                         reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                                   : nullptr;
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
+}
+
+}  // namespace
+
+// The program starts with its start-up window; a click on it opens the main
+// settings window, and the program ends when that closes.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    LoadLibrariesFromSystemOnly();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    const startup::SingleInstance instance(startup::kProgramInstanceName);
     forms::DesktopHost host;
-    main_window::frmMain window(host);
-    if (!window.Load()) {
-        MessageBoxW(nullptr, L"无法创建设置窗口。", main_window::kApplicationTitle, MB_OK);
+    startup::frmBegin begin(host, instance.another_running());
+    if (!begin.Load()) {
+        MessageBoxW(nullptr, L"无法创建启动窗口。", L"澜星V3.0设置", MB_OK);
         return 1;
     }
-    window.set_quit_on_destroy(true);
-    window.Show();
+    // Another copy runs: this one ends without a word.
+    if (begin.ending()) return 0;
+    begin.set_quit_on_destroy(true);
+    begin.Show();
     return forms::RunMessageLoop();
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dpi.h"
+#include "form_driving.h"
 #include "frm_main.h"
 #include "host.h"
 #include "test_files.h"
@@ -18,38 +19,18 @@
 namespace {
 
 using namespace main_window;
+using form_driving::Pump;
+using form_driving::RecordingHost;
+using form_driving::Shown;
 using testing_files::ReadBytes;
 using testing_files::TempDir;
 using testing_files::WriteBytes;
-
-struct Shown {
-    std::wstring text, title;
-    bool operator==(const Shown& o) const { return text == o.text && title == o.title; }
-};
-
-class RecordingHost : public forms::Host {
-public:
-    void ShowMessage(HWND, const std::wstring& text, const std::wstring& title) override {
-        messages.push_back({text, title});
-    }
-    void ShowModal(forms::Form&, HWND) override { ++modals; }
-    std::vector<Shown> messages;
-    int modals = 0;
-};
 
 const std::wstring kNotice = L"修改设置后新的设置将在15分钟内生效，如想立即生效则请重新启动IIS服务器!";
 
 const std::string kStored =
     "; kept as it is\r\n[SETTING]\r\nSTART=True\r\nProtectJpg=True\r\nProtectGif=True\r\nProtectJpeg=False\r\n"
     "RedirectFile=/no.gif\r\nFreePath=|/img|/pic|/\xCD\xBC\xC6\xAC|\r\nFriendUrl=|www.example.com|\r\nOwner=web\r\n";
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -70,43 +51,12 @@ protected:
     }
     bool Checked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-    std::vector<std::wstring> Items(int id) const {
-        std::vector<std::wstring> items;
-        const auto count = SendMessageW(Control(id), LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            wchar_t buffer[512] = {};
-            SendMessageW(Control(id), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buffer));
-            items.push_back(buffer);
-        }
-        return items;
-    }
+    std::vector<std::wstring> Items(int id) const { return form_driving::ListItems(Control(id)); }
     LRESULT Selection(int id) const { return SendMessageW(Control(id), LB_GETCURSEL, 0, 0); }
 
-    void Click(int id) {
-        SendMessageW(Control(id), BM_CLICK, 0, 0);
-        Pump();
-    }
-    // A key pressed on the focused control, through the dialog manager as
-    // the program's message loop passes it.
-    void Press(UINT key) {
-        for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
-            MSG msg{GetFocus(), message, key, message == WM_KEYUP ? 0xC0000001 : 1, 0, {}};
-            if (!IsDialogMessageW(window->hwnd(), &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-            Pump();
-        }
-    }
-    // A mouse click on a list's item.
-    void ClickItem(int list, int index) {
-        RECT item{};
-        SendMessageW(Control(list), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-        const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        SendMessageW(Control(list), WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(Control(list), WM_LBUTTONUP, 0, at);
-        Pump();
-    }
+    void Click(int id) { form_driving::Click(Control(id)); }
+    void Press(UINT key) { form_driving::Press(window->hwnd(), key); }
+    void ClickItem(int list, int index) { form_driving::ClickItem(Control(list), index); }
     void Type(int id, const std::wstring& text) {
         SetWindowTextW(Control(id), text.c_str());
         Pump();

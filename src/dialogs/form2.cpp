@@ -1,0 +1,45 @@
+#include "form2.h"
+
+#include "settings_store.h"
+
+namespace dialogs {
+namespace {
+
+using forms::Kind;
+
+// name, kind, container, caption, left, top, width, height (twips), tab index, initial state
+const forms::ControlLayout kControls[] = {
+    {Form2::Frame2, Kind::Frame, 0, L"相对目录", 120, 120, 3735, 975, 2, forms::kNone},
+    {Form2::txtPath, Kind::TextBox, Form2::Frame2, L"", 120, 240, 3495, 270, 3, forms::kNone},
+    {Form2::Label3, Kind::Label, Form2::Frame2, L"请输入一个相对目录，例如\"/img\"。", 120, 600, 3375, 255, 4,
+     forms::kRedText},
+    {Form2::cmdSave, Kind::Button, 0, L"保  存", 2040, 1200, 855, 325, 0, forms::kFirstFocus},
+    {Form2::cmdCancal, Kind::Button, 0, L"取  消", 3000, 1200, 855, 325, 1, forms::kNone},
+};
+
+const forms::FormLayout kForm2 = {
+    L"添加相对目录", forms::Border::FixedToolWindow, 3960, 1650, forms::Placement::CenterOwner, false, false,
+    kControls, sizeof kControls / sizeof kControls[0],
+};
+
+}  // namespace
+
+Form2::Form2(forms::Host& host, AppendItem appendToList1)
+    : EntryDialog(kForm2, host, std::move(appendToList1), cmdSave, cmdCancal) {}
+
+const forms::FormLayout& Form2::Layout() { return kForm2; }
+
+void Form2::cmdSave_Click() {
+    const std::wstring path = Text(txtPath);
+    if (settings::TrimSpaces(path).empty()) {
+        Refuse(L"目录不能为空！", txtPath);
+        return;
+    }
+    if (path.front() != L'/') {
+        Refuse(L"目录格式不正确！", txtPath);
+        return;
+    }
+    Accept(path);
+}
+
+}  // namespace dialogs

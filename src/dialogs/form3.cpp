@@ -1,0 +1,44 @@
+#include "form3.h"
+
+#include "settings_store.h"
+
+namespace dialogs {
+namespace {
+
+using forms::Kind;
+
+// name, kind, container, caption, left, top, width, height (twips), tab index, initial state
+const forms::ControlLayout kControls[] = {
+    {Form3::Frame2, Kind::Frame, 0, L"友情站点", 120, 120, 3735, 975, 2, forms::kNone},
+    {Form3::Label2, Kind::Label, Form3::Frame2, L"HTTP://", 120, 280, 735, 255, 4, forms::kNone},
+    {Form3::txtWeb, Kind::TextBox, Form3::Frame2, L"", 840, 240, 2775, 270, 3, forms::kNone},
+    // With an 11-character sample the hint is as wide as its box.
+    {Form3::Label3, Kind::Label, Form3::Frame2, L"请输入一个域名，例如\"example.com\"。", 480, 600, 3150, 180, 5,
+     forms::kRedText | forms::kAutoSize},
+    {Form3::cmdSave, Kind::Button, 0, L"保  存", 2040, 1200, 855, 325, 1, forms::kNone},
+    {Form3::cmdCancal, Kind::Button, 0, L"取  消", 3000, 1200, 855, 325, 0, forms::kFirstFocus},
+};
+
+const forms::FormLayout kForm3 = {
+    L"添加友情站点", forms::Border::FixedToolWindow, 3975, 1635, forms::Placement::CenterOwner, false, false,
+    kControls, sizeof kControls / sizeof kControls[0],
+};
+
+}  // namespace
+
+Form3::Form3(forms::Host& host, AppendItem appendToList2)
+    : EntryDialog(kForm3, host, std::move(appendToList2), cmdSave, cmdCancal) {}
+
+const forms::FormLayout& Form3::Layout() { return kForm3; }
+
+void Form3::cmdSave_Click() {
+    // "HTTP://" before the box is a label only; the item is the box's text.
+    const std::wstring site = Text(txtWeb);
+    if (settings::TrimSpaces(site).empty()) {
+        Refuse(L"友情站点不能为空！", txtWeb);
+        return;
+    }
+    Accept(site);
+}
+
+}  // namespace dialogs

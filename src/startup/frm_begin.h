@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "form.h"
+#include "frm_main.h"
+
+namespace startup {
+
+// The start-up window: the start-up picture, borderless and above all other
+// windows, until a click opens the main settings window.
+class frmBegin : public forms::Form {
+public:
+    // The caption, never visible: the window has no title bar.
+    static constexpr const wchar_t* kCaption = L"Form4";
+
+    // anotherInstanceRunning: the single-instance test's answer, made before
+    // the window loads.
+    frmBegin(forms::Host& host, bool anotherInstanceRunning);
+    ~frmBegin() override;
+
+    static const forms::FormLayout& Layout();
+
+    // True when loading found another copy of the program running: the
+    // program ends at once, showing nothing.
+    bool ending() const { return ending_; }
+
+protected:
+    void OnLoad() override;
+    void OnClick() override;
+    void OnEnterKey() override;
+    void OnPaint(HDC dc, const RECT& client) override;
+
+private:
+    void Form_Load();
+    void Form_Click();
+
+    bool anotherInstanceRunning_;
+    bool ending_ = false;
+    HBITMAP picture_ = nullptr;
+    // The main window lives on after this window has closed.
+    std::unique_ptr<main_window::frmMain> main_;
+};
+
+}  // namespace startup

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host.h"
+
+// Driving forms in-process as a user would: messages pumped, keys through
+// the dialog manager, and a host that records what would block.
+namespace form_driving {
+
+struct Shown {
+    std::wstring text, title;
+    bool operator==(const Shown& o) const { return text == o.text && title == o.title; }
+};
+
+// Records message boxes instead of showing them. A modal dialog is handed,
+// shown, to `onModal`, which plays the user's part; without one it is only
+// counted.
+class RecordingHost : public forms::Host {
+public:
+    void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title) override;
+    void ShowModal(forms::Form& dialog, HWND owner) override;
+
+    std::vector<Shown> messages;
+    std::vector<HWND> messageOwners;
+    int modals = 0;
+    std::function<void(forms::Form& dialog, HWND owner)> onModal;
+};
+
+// Dispatches every waiting message.
+void Pump();
+// A key pressed and released on the focused control, through the dialog
+// manager of `form` as the program's message loop passes it.
+void Press(HWND form, UINT key);
+// Presses a button with the mouse.
+void Click(HWND button);
+// A mouse click on a list box's item.
+void ClickItem(HWND list, int index);
+// The items of a list box, in order.
+std::vector<std::wstring> ListItems(HWND list);
+// A control's text.
+std::wstring TextOf(HWND window);
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);
+
+}  // namespace form_driving

@@ -4,15 +4,17 @@
 # build/windows/bin.
 #
 # With a display, the editor opens there and the command ends when it closes.
-# Without one (a server, CI), the editor runs on a private virtual display;
-# the command saves a screenshot of it, prints where, and ends it.
+# Without one (a server, CI), the editor runs on a private virtual display,
+# driven by the end-to-end driver: it photographs the start-up picture, clicks
+# it, photographs the main window and cancels. The command prints where the
+# pictures are and ends.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 
 tools/setup-debian.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target HotlinkConfig
+cmake --build --preset windows --target HotlinkConfig e2e_driver
 
 export LC_ALL="${LC_ALL:-zh_CN.UTF-8}"
 exe=build/windows/bin/HotlinkConfig.exe
@@ -24,10 +26,10 @@ fi
 . tools/virtual-display.sh
 use_virtual_display_for_wine "$root/build/windows"
 echo "No display here: the editor runs on the private virtual display $DISPLAY"
-# A desktop window of Wine's own draws title bars, as a window manager would.
-build/windows/wine-run.sh explorer /desktop=HotlinkConfig,640x560 "$exe" &
-sleep 8
-mkdir -p build/screenshots
-shot=build/screenshots/main-window.png
-import -window root -crop 640x560+0+0 +repage "$shot"
-echo "Screenshot of the editor: $root/$shot"
+shots=build/screenshots
+rm -f "$shots/start-up-window.png" "$shots/main-window.png"
+tests/end_to_end/run-e2e.sh build/windows build/windows/tests/end_to_end/e2e_driver.exe --tour \
+  "--editor=$exe" "--screenshots=$shots"
+for shot in start-up-window main-window; do
+  echo "Screenshot: $root/$shots/$shot.png"
+done

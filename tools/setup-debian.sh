@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest
   mingw-w64 g++-mingw-w64-x86-64-posix
-  wine wine64 xvfb xauth fonts-wqy-microhei
+  wine wine64 xvfb xauth fonts-wqy-microhei fonts-wine
   locales imagemagick
 )
 

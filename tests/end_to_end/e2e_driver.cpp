@@ -1,0 +1,841 @@
+// End-to-end tests of the real HotlinkConfig.exe. Each case copies the
+// program into a folder of its own, starts it as a separate process and
+// drives it from outside as a user does: a mouse click on the start-up
+// picture, button presses, typing into text boxes, answers to message boxes.
+// It reads the windows back and checks the Config.ini the program writes.
+//
+// The driver runs on a Wine desktop of its own (run-e2e.sh starts it there),
+// where windows have title bars. With --screenshots=DIR it also saves each
+// window it meets as a BMP; with --tour it only starts the program in place,
+// photographs the start-up picture and the main window, and cancels.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "form2.h"
+#include "form3.h"
+#include "frm_begin.h"
+#include "frm_main.h"
+#include "test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace main_window;
+using dialogs::Form2;
+using dialogs::Form3;
+using testing_files::ReadBytes;
+using testing_files::TempDir;
+using testing_files::WriteBytes;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kWindowTimeout{10000};
+constexpr UINT kMessageTimeoutMs = 5000;
+constexpr int kMessageTextId = 0xFFFF;
+
+const wchar_t kMainCaption[] = L"澜星V3.0设置";
+const wchar_t kForm2Caption[] = L"添加相对目录";
+const wchar_t kForm3Caption[] = L"添加友情站点";
+const wchar_t kNotice[] = L"修改设置后新的设置将在15分钟内生效，如想立即生效则请重新启动IIS服务器!";
+
+// The README's example of a stored file.
+const std::string kStored =
+    "[SETTING]\r\nSTART=True\r\nProtectJpg=True\r\nProtectGif=False\r\nProtectJpeg=False\r\n"
+    "RedirectFile=/no.gif\r\nFreePath=|/img|/pic|\r\nFriendUrl=|www.example.com|\r\n";
+
+struct Options {
+    fs::path editor;       // the HotlinkConfig.exe under test
+    fs::path screenshots;  // where window pictures go; empty: none taken
+    fs::path result;       // where the exit code is written
+    bool tour = false;
+    int deadlineSeconds = 150;
+};
+
+Options& options() {
+    static Options instance;
+    return instance;
+}
+
+// The editor process being driven, for the watchdog to end.
+std::atomic<HANDLE>& runningEditor() {
+    static std::atomic<HANDLE> process{nullptr};
+    return process;
+}
+
+void WriteResult(int code) {
+    if (options().result.empty()) return;
+    if (FILE* out = _wfopen(options().result.c_str(), L"w")) {
+        std::fprintf(out, "%d\n", code);
+        std::fclose(out);
+    }
+}
+
+// ---- waiting --------------------------------------------------------------
+
+// Polls `condition` until it gives a true value or the time is up; returns
+// its last value.
+template <class Condition>
+auto WaitFor(Condition condition, milliseconds timeout = kWindowTimeout) -> decltype(condition()) {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        auto value = condition();
+        if (value || Clock::now() >= deadline) return value;
+        Sleep(20);
+    }
+}
+
+// ---- reading another process's windows -------------------------------------
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring Text(HWND window) {
+    const auto length = Send(window, WM_GETTEXTLENGTH);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const auto copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+bool Checked(HWND button) { return Send(button, BM_GETCHECK) == BST_CHECKED; }
+bool Enabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
+
+std::vector<std::wstring> Items(HWND list) {
+    std::vector<std::wstring> items;
+    const auto count = Send(list, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(static_cast<size_t>(Send(list, LB_GETTEXTLEN, i)) + 1, L'\0');
+        item.resize(static_cast<size_t>(Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+        items.push_back(item);
+    }
+    return items;
+}
+
+// The control that has the keyboard focus in the window's thread.
+HWND FocusIn(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+DWORD Selection(HWND edit) {
+    DWORD start = 0, end = 0;
+    Send(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return MAKELONG(start, end);
+}
+
+// ---- acting as the user -----------------------------------------------------
+
+// A press of a button that opens nothing modal: it returns when handled.
+void Press(HWND button) { Send(button, BM_CLICK); }
+// A press of a button that opens a dialog or a message box, which would keep
+// a sent message waiting until it closes.
+void PressOpening(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+// Typing into a text box, one character after the other.
+void Type(HWND edit, const std::wstring& text) {
+    for (wchar_t c : text) Send(edit, WM_CHAR, c, 1);
+}
+
+void ClearAndType(HWND edit, const std::wstring& text) {
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    Type(edit, text);
+}
+
+void MovePointer(POINT to) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = static_cast<LONG>((to.x * 65535LL + (width - 1) / 2) / (width - 1));
+    move.mi.dy = static_cast<LONG>((to.y * 65535LL + (height - 1) / 2) / (height - 1));
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof move);
+    Sleep(60);
+}
+
+// A left click with the real pointer: it travels onto the point first, as a
+// hand moves it, then the button goes down and up.
+void ClickAt(POINT at) {
+    MovePointer({at.x - 40, at.y - 30});
+    MovePointer({at.x - 5, at.y - 3});
+    MovePointer(at);
+    INPUT buttons[2] = {};
+    buttons[0].type = buttons[1].type = INPUT_MOUSE;
+    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &buttons[0], sizeof(INPUT));
+    Sleep(60);
+    SendInput(1, &buttons[1], sizeof(INPUT));
+}
+
+POINT CentreOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The screen point of a window's close box, found as the window itself
+// answers where its close box is.
+bool FindCloseBox(HWND window, POINT* at) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    for (int y = r.top + 2; y < r.top + 40 && y < r.bottom; y += 2) {
+        for (int x = r.right - 2; x > r.right - 60 && x > r.left; x -= 2) {
+            if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+                *at = {x - 4, y + 4};
+                if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(at->x, at->y)) == HTCLOSE) return true;
+                *at = {x, y};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// ---- screenshots ------------------------------------------------------------
+
+// Saves what the screen shows of the window, frame included, as a 24-bit BMP
+// named `name` in the screenshot folder, when one was given. False when the
+// picture could not be taken.
+bool Screenshot(HWND window, const std::wstring& name) {
+    if (options().screenshots.empty()) return true;
+    Sleep(400);  // the last paint of a window just shown or changed
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return false;
+
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;  // bottom-up rows, as BMP files store them
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits,
+                                            nullptr, 0);
+    bool copied = false, saved = false;
+    if (memory && bitmap) {
+        const HGDIOBJ old = SelectObject(memory, bitmap);
+        copied = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
+        GdiFlush();
+        SelectObject(memory, old);
+    }
+    if (copied) {
+        const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+        const DWORD imageSize = stride * static_cast<DWORD>(height);
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;  // "BM"
+        file.bfOffBits = sizeof file + sizeof header;
+        file.bfSize = file.bfOffBits + imageSize;
+        header.biSizeImage = imageSize;
+        const fs::path path = options().screenshots / (name + L".bmp");
+        if (FILE* out = _wfopen(path.c_str(), L"wb")) {
+            std::fwrite(&file, sizeof file, 1, out);
+            std::fwrite(&header, sizeof header, 1, out);
+            saved = std::fwrite(bits, 1, imageSize, out) == imageSize;
+            saved = std::fclose(out) == 0 && saved;
+        }
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return saved;
+}
+
+// In a test: each picture once per run, the first time its window shows.
+void ScreenshotOnce(HWND window, const std::wstring& name) {
+    static std::set<std::wstring> taken;
+    if (!taken.insert(name).second) return;
+    EXPECT_TRUE(Screenshot(window, name)) << "no picture " << fs::path(name).u8string();
+}
+
+// ---- the program under test -------------------------------------------------
+
+// One message box as the user sees it.
+struct MessageBoxSeen {
+    HWND hwnd = nullptr;
+    std::wstring title, text;
+    std::vector<int> buttons;  // ids of the visible buttons
+    bool icon = false;         // a visible icon beside the text
+};
+
+// A running HotlinkConfig.exe. Ended by force if a test leaves it running.
+class Editor {
+public:
+    // Starts the program `exe` in its own folder.
+    explicit Editor(const fs::path& exe) {
+        std::wstring commandLine = L"\"" + exe.native() + L"\"";
+        const std::wstring folder = exe.parent_path().native();
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                           &startup, &process)) {
+            CloseHandle(process.hThread);
+            process_ = process.hProcess;
+            id_ = process.dwProcessId;
+            runningEditor() = process_;
+        }
+    }
+    ~Editor() {
+        if (!process_) return;
+        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_, 99);
+            WaitForSingleObject(process_, 5000);
+        }
+        HANDLE self = process_;
+        runningEditor().compare_exchange_strong(self, nullptr);
+        CloseHandle(process_);
+    }
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    DWORD id() const { return id_; }
+
+    // The exit code once the program has ended within the timeout.
+    std::optional<DWORD> WaitForExit(milliseconds timeout = kWindowTimeout) const {
+        if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return std::nullopt;
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        return code;
+    }
+    bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    void WaitUntilIdle() const { WaitForInputIdle(process_, 2000); }
+
+    // The program's top-level windows, owned ones (dialogs, message boxes)
+    // included; hidden ones too unless visibleOnly.
+    std::vector<HWND> Windows(bool visibleOnly = true) const { return WindowsOf(id_, visibleOnly); }
+
+    static std::vector<HWND> WindowsOf(DWORD processId, bool visibleOnly) {
+        struct Search {
+            DWORD processId;
+            bool visibleOnly;
+            std::vector<HWND> found;
+        } search{processId, visibleOnly, {}};
+        EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(param);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == s.processId && (!s.visibleOnly || IsWindowVisible(window))) s.found.push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    // A visible top-level window of the program with this caption.
+    HWND Find(const std::wstring& caption, bool visibleOnly = true) const {
+        for (HWND window : Windows(visibleOnly)) {
+            if (ClassOf(window) != L"#32770" && Text(window) == caption) return window;
+        }
+        return nullptr;
+    }
+    HWND WaitForWindow(const std::wstring& caption) const {
+        return WaitFor([&] { return Find(caption); });
+    }
+    bool WaitUntilGone(HWND window) const {
+        return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); });
+    }
+
+    // The message box the program shows, if any.
+    HWND MessageBoxWindow() const {
+        for (HWND window : Windows()) {
+            if (ClassOf(window) == L"#32770" && GetDlgItem(window, kMessageTextId)) return window;
+        }
+        return nullptr;
+    }
+    MessageBoxSeen WaitForMessageBox() const {
+        MessageBoxSeen box;
+        box.hwnd = WaitFor([&] { return MessageBoxWindow(); });
+        if (!box.hwnd) return box;
+        box.title = Text(box.hwnd);
+        box.text = Text(GetDlgItem(box.hwnd, kMessageTextId));
+        for (HWND child = GetWindow(box.hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child)) continue;
+            const std::wstring kind = ClassOf(child);
+            if (_wcsicmp(kind.c_str(), L"Button") == 0) box.buttons.push_back(GetDlgCtrlID(child));
+            const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+            if (_wcsicmp(kind.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+                Send(child, STM_GETICON) != 0) {
+                box.icon = true;
+            }
+        }
+        return box;
+    }
+    // Presses the box's only button and waits until the box is gone.
+    bool Answer(const MessageBoxSeen& box) const {
+        if (!box.hwnd || box.buttons.empty()) return false;
+        PressOpening(GetDlgItem(box.hwnd, box.buttons.front()));
+        return WaitUntilGone(box.hwnd);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// ---- test cases -------------------------------------------------------------
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(options().editor)) << "no program at " << options().editor.u8string();
+        exe = dir.path() / L"HotlinkConfig.exe";
+        ASSERT_TRUE(CopyFileW(options().editor.c_str(), exe.c_str(), FALSE));
+    }
+
+    // Starts the program; the start-up window must show, alone.
+    void Start() {
+        editor = std::make_unique<Editor>(exe);
+        ASSERT_TRUE(editor->started());
+        begin = editor->WaitForWindow(startup::frmBegin::kCaption);
+        ASSERT_NE(begin, nullptr) << "no start-up window";
+        editor->WaitUntilIdle();
+    }
+
+    // Clicks the start-up picture with the mouse; the main window takes over.
+    void ClickStartupWindow() {
+        ClickAt(CentreOf(begin));
+        mainWindow = editor->WaitForWindow(kMainCaption);
+        ASSERT_NE(mainWindow, nullptr) << "the click on the start-up window opened no main window";
+        EXPECT_TRUE(editor->WaitUntilGone(begin)) << "the start-up window stays";
+        editor->WaitUntilIdle();
+    }
+
+    void OpenMainWindow(const std::string& stored = "") {
+        if (!stored.empty()) WriteBytes(dir.config(), stored);
+        ASSERT_NO_FATAL_FAILURE(Start());
+        ASSERT_NO_FATAL_FAILURE(ClickStartupWindow());
+    }
+
+    HWND Control(int id) const { return GetDlgItem(mainWindow, id); }
+
+    // Presses an "添  加" button; its dialog opens modally over the main window.
+    HWND OpenDialog(int addButton, const wchar_t* caption) {
+        PressOpening(Control(addButton));
+        HWND dialog = editor->WaitForWindow(caption);
+        if (!dialog) {
+            ADD_FAILURE() << "the dialog did not open";
+            return nullptr;
+        }
+        editor->WaitUntilIdle();
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), mainWindow);
+        EXPECT_FALSE(Enabled(mainWindow)) << "the main window waits while the dialog is open";
+        return dialog;
+    }
+
+    // After the dialog has gone, the main window takes input again.
+    void ExpectDialogClosed(HWND dialog) {
+        EXPECT_TRUE(editor->WaitUntilGone(dialog)) << "the dialog is still open";
+        EXPECT_TRUE(WaitFor([&] { return Enabled(mainWindow); })) << "the main window stays disabled";
+    }
+
+    // A message box with an OK button only and no icon, with the given text
+    // and title; answered.
+    void ExpectMessage(const std::wstring& text, const std::wstring& title, const wchar_t* screenshot = nullptr) {
+        const MessageBoxSeen box = editor->WaitForMessageBox();
+        ASSERT_NE(box.hwnd, nullptr) << "no message box";
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.title, title);
+        ASSERT_EQ(box.buttons.size(), 1u) << "an OK button only";
+        EXPECT_TRUE(box.buttons[0] == IDOK || box.buttons[0] == IDCANCEL) << box.buttons[0];
+        EXPECT_FALSE(box.icon);
+        if (screenshot) ScreenshotOnce(box.hwnd, screenshot);
+        ASSERT_TRUE(editor->Answer(box)) << "the message box did not close";
+    }
+
+    // The program ends by itself with exit code 0, leaving no window.
+    void ExpectEnded() {
+        const auto code = editor->WaitForExit();
+        ASSERT_TRUE(code.has_value()) << "the program did not end";
+        EXPECT_EQ(*code, 0u);
+    }
+
+    TempDir dir;
+    fs::path exe;
+    std::unique_ptr<Editor> editor;
+    HWND begin = nullptr;
+    HWND mainWindow = nullptr;
+};
+
+TEST_F(EndToEndTest, TypicalChangeFromStartToSavedFile) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+
+    // The start-up picture: borderless, 300 x 300, centred, above all windows,
+    // not in the taskbar; no main window until it is clicked.
+    const LONG_PTR style = GetWindowLongPtrW(begin, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(begin, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
+    EXPECT_TRUE((exStyle & WS_EX_TOOLWINDOW) || GetWindow(begin, GW_OWNER)) << "shown in the taskbar";
+    RECT client{}, outer{}, work{};
+    GetClientRect(begin, &client);
+    GetWindowRect(begin, &outer);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(client.bottom, 300);
+    EXPECT_EQ(outer.right - outer.left, 300);
+    EXPECT_NEAR((outer.left + outer.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((outer.top + outer.bottom) / 2, (work.top + work.bottom) / 2, 1);
+    EXPECT_EQ(editor->Find(kMainCaption, false), nullptr) << "the main window exists before the click";
+    Sleep(1000);
+    EXPECT_EQ(editor->Find(kMainCaption, false), nullptr) << "the main window came without a click";
+    EXPECT_TRUE(IsWindowVisible(begin));
+    ScreenshotOnce(begin, L"start-up-window");
+
+    ASSERT_NO_FATAL_FAILURE(ClickStartupWindow());
+    EXPECT_FALSE(IsWindow(begin)) << "the start-up window is hidden, not closed";
+
+    // No Config.ini: protection off, nothing ticked, empty lists.
+    EXPECT_TRUE(Checked(Control(Option2)));
+    EXPECT_FALSE(Checked(Control(Option1)));
+    for (int id : {Check1_0, Check1_1, Check1_2}) EXPECT_FALSE(Checked(Control(id))) << id;
+    EXPECT_EQ(Text(Control(txtRedirectFile)), L"");
+    EXPECT_TRUE(Items(Control(List1)).empty());
+    EXPECT_TRUE(Items(Control(List2)).empty());
+    EXPECT_FALSE(Enabled(Control(cmdDelPath)));
+    EXPECT_FALSE(Enabled(Control(cmdDelWeb)));
+
+    // Protection on, and one free directory.
+    Press(Control(Option1));
+    EXPECT_TRUE(Checked(Control(Option1)));
+    EXPECT_FALSE(Checked(Control(Option2)));
+    const HWND form2 = OpenDialog(cmdAddPath, kForm2Caption);
+    ASSERT_NE(form2, nullptr);
+    const HWND path = GetDlgItem(form2, Form2::txtPath);
+    EXPECT_EQ(Text(path), L"");
+    EXPECT_EQ(WaitFor([&] { return FocusIn(form2) == GetDlgItem(form2, Form2::cmdSave); }), true)
+        << "the first focus is on 保  存";
+    Type(path, L"/img");
+    EXPECT_EQ(Text(path), L"/img");
+    ScreenshotOnce(form2, L"form2");
+    PressOpening(GetDlgItem(form2, Form2::cmdSave));
+    ExpectDialogClosed(form2);
+    EXPECT_EQ(Items(Control(List1)), std::vector<std::wstring>{L"/img"});
+    EXPECT_FALSE(Enabled(Control(cmdDelPath))) << "an added item comes unselected";
+    EXPECT_FALSE(fs::exists(dir.config())) << "saved before OK";
+
+    // OK saves first, then tells when the filter takes the settings.
+    PressOpening(Control(cmdOK));
+    const std::string expected =
+        "[SETTING]\r\nSTART=True\r\nProtectJpg=False\r\nProtectGif=False\r\nProtectJpeg=False\r\n"
+        "RedirectFile=\r\nFreePath=|/img|\r\nFriendUrl=\r\n";
+    const MessageBoxSeen notice = editor->WaitForMessageBox();
+    ASSERT_NE(notice.hwnd, nullptr);
+    EXPECT_EQ(GetWindow(notice.hwnd, GW_OWNER), mainWindow);
+    EXPECT_EQ(ReadBytes(dir.config()), expected) << "the file is written before the notice";
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(kNotice, L"提示", L"message-notice"));
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+
+    EXPECT_EQ(ReadBytes(dir.config()), expected);
+    EXPECT_EQ(testing_files::Entries(dir.path()), (std::vector<std::string>{"Config.ini", "HotlinkConfig.exe"}))
+        << "the save leaves no file behind";
+}
+
+TEST_F(EndToEndTest, AddDirectoryDialogRefusesBadTextAndKeepsIt) {
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(kStored));
+    // The stored settings, read from beside the program.
+    EXPECT_TRUE(Checked(Control(Option1)));
+    EXPECT_TRUE(Checked(Control(Check1_0)));
+    EXPECT_FALSE(Checked(Control(Check1_1)));
+    EXPECT_EQ(Text(Control(txtRedirectFile)), L"/no.gif");
+    EXPECT_EQ(Items(Control(List2)), std::vector<std::wstring>{L"www.example.com"});
+    const std::vector<std::wstring> stored = {L"/img", L"/pic"};
+    EXPECT_EQ(Items(Control(List1)), stored);
+    ScreenshotOnce(mainWindow, L"main-window");
+
+    HWND form2 = OpenDialog(cmdAddPath, kForm2Caption);
+    ASSERT_NE(form2, nullptr);
+    const HWND path = GetDlgItem(form2, Form2::txtPath);
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* message;
+        const wchar_t* screenshot;
+    } refused[] = {
+        {L"", L"目录不能为空！", L"message-empty-directory"},
+        {L"   ", L"目录不能为空！", nullptr},
+        {L"img", L"目录格式不正确！", L"message-directory-format"},
+        {L" /img", L"目录格式不正确！", nullptr},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(testing::Message() << "typed \"" << fs::path(c.typed).u8string() << "\"");
+        ClearAndType(path, c.typed);
+        const DWORD selection = Selection(path);
+        PressOpening(GetDlgItem(form2, Form2::cmdSave));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(c.message, L"错误", c.screenshot));
+        EXPECT_EQ(WaitFor([&] { return FocusIn(form2) == path; }), true) << "the focus goes back to the text box";
+        EXPECT_EQ(Text(path), c.typed);
+        EXPECT_EQ(Selection(path), selection) << "caret and selection stay";
+        EXPECT_TRUE(IsWindowVisible(form2));
+        EXPECT_FALSE(Enabled(mainWindow));
+    }
+    EXPECT_EQ(Items(Control(List1)), stored);
+
+    // Accepted as typed, trailing space and all.
+    ClearAndType(path, L"/img ");
+    PressOpening(GetDlgItem(form2, Form2::cmdSave));
+    ExpectDialogClosed(form2);
+    const std::vector<std::wstring> added = {L"/img", L"/pic", L"/img "};
+    EXPECT_EQ(Items(Control(List1)), added);
+
+    // Cancel, the close box's command, a close message and a mouse click on
+    // the close box: each closes the dialog and adds nothing.
+    for (int way = 0; way < 4; ++way) {
+        SCOPED_TRACE(way);
+        form2 = OpenDialog(cmdAddPath, kForm2Caption);
+        ASSERT_NE(form2, nullptr);
+        EXPECT_EQ(Text(GetDlgItem(form2, Form2::txtPath)), L"") << "the dialog starts empty every time";
+        Type(GetDlgItem(form2, Form2::txtPath), L"/never");
+        switch (way) {
+            case 0: PressOpening(GetDlgItem(form2, Form2::cmdCancal)); break;
+            case 1: PostMessageW(form2, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+            case 2: PostMessageW(form2, WM_CLOSE, 0, 0); break;
+            case 3: {
+                POINT closeBox{};
+                ASSERT_TRUE(FindCloseBox(form2, &closeBox)) << "the dialog has no close box";
+                ClickAt(closeBox);
+                break;
+            }
+        }
+        ExpectDialogClosed(form2);
+        EXPECT_EQ(Items(Control(List1)), added);
+        EXPECT_EQ(editor->MessageBoxWindow(), nullptr);
+    }
+
+    // Apply writes the list as shown; the window stays.
+    Press(Control(cmdSave));
+    EXPECT_EQ(editor->MessageBoxWindow(), nullptr);
+    EXPECT_EQ(ReadBytes(dir.config()),
+              "[SETTING]\r\nSTART=True\r\nProtectJpg=True\r\nProtectGif=False\r\nProtectJpeg=False\r\n"
+              "RedirectFile=/no.gif\r\nFreePath=|/img|/pic|/img |\r\nFriendUrl=|www.example.com|\r\n");
+    EXPECT_TRUE(IsWindowVisible(mainWindow));
+    PressOpening(Control(CmdCancel));
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+}
+
+TEST_F(EndToEndTest, AddSiteDialogRefusesBlankTextAndKeepsSpaces) {
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow());
+    HWND form3 = OpenDialog(cmdAddWeb, kForm3Caption);
+    ASSERT_NE(form3, nullptr);
+    const HWND web = GetDlgItem(form3, Form3::txtWeb);
+    EXPECT_EQ(WaitFor([&] { return FocusIn(form3) == GetDlgItem(form3, Form3::cmdCancal); }), true)
+        << "the first focus is on 取  消";
+    for (const wchar_t* typed : {L"", L"  "}) {
+        SCOPED_TRACE(testing::Message() << "typed \"" << fs::path(typed).u8string() << "\"");
+        ClearAndType(web, typed);
+        const DWORD selection = Selection(web);
+        PressOpening(GetDlgItem(form3, Form3::cmdSave));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(L"友情站点不能为空！", L"错误", L"message-empty-site"));
+        EXPECT_EQ(WaitFor([&] { return FocusIn(form3) == web; }), true) << "the focus goes back to the text box";
+        EXPECT_EQ(Text(web), typed);
+        EXPECT_EQ(Selection(web), selection);
+        EXPECT_TRUE(IsWindowVisible(form3));
+    }
+    EXPECT_TRUE(Items(Control(List2)).empty());
+
+    const std::wstring site = L" http://www.example.org ";
+    ClearAndType(web, site);
+    ScreenshotOnce(form3, L"form3");
+    PressOpening(GetDlgItem(form3, Form3::cmdSave));
+    ExpectDialogClosed(form3);
+    EXPECT_EQ(Items(Control(List2)), std::vector<std::wstring>{site});
+
+    form3 = OpenDialog(cmdAddWeb, kForm3Caption);
+    ASSERT_NE(form3, nullptr);
+    Type(GetDlgItem(form3, Form3::txtWeb), L"www.never.example");
+    PressOpening(GetDlgItem(form3, Form3::cmdCancal));
+    ExpectDialogClosed(form3);
+    EXPECT_EQ(Items(Control(List2)), std::vector<std::wstring>{site});
+
+    Press(Control(cmdSave));
+    EXPECT_EQ(ReadBytes(dir.config()),
+              "[SETTING]\r\nSTART=False\r\nProtectJpg=False\r\nProtectGif=False\r\nProtectJpeg=False\r\n"
+              "RedirectFile=\r\nFreePath=\r\nFriendUrl=| http://www.example.org |\r\n");
+    // The main window's close box ends the program without another save.
+    Press(Control(Check1_1));
+    PostMessageW(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+    EXPECT_NE(ReadBytes(dir.config()).find("ProtectGif=False"), std::string::npos);
+}
+
+TEST_F(EndToEndTest, SecondStartEndsAtOnceWithoutAWindow) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // Started again, before and after the click on the start-up window.
+    for (const bool mainWindowOpen : {false, true}) {
+        SCOPED_TRACE(mainWindowOpen);
+        if (mainWindowOpen) {
+            ASSERT_NO_FATAL_FAILURE(ClickStartupWindow());
+        }
+        const auto before = editor->Windows();
+        Editor second(exe);
+        ASSERT_TRUE(second.started());
+        std::set<HWND> shown;
+        const auto start = Clock::now();
+        while (second.Running() && Clock::now() - start < std::chrono::seconds(5)) {
+            for (HWND window : second.Windows()) shown.insert(window);
+            Sleep(10);
+        }
+        const auto code = second.WaitForExit(milliseconds(0));
+        ASSERT_TRUE(code.has_value()) << "the second copy keeps running";
+        EXPECT_EQ(*code, 0u);
+        EXPECT_TRUE(shown.empty()) << shown.size() << " window(s) of the second copy were seen";
+        EXPECT_EQ(editor->Windows(), before) << "the first copy's windows changed";
+        EXPECT_TRUE(editor->Running());
+    }
+    PressOpening(Control(CmdCancel));
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+    EXPECT_FALSE(fs::exists(dir.config())) << "cancel saved";
+}
+
+TEST_F(EndToEndTest, FailedSaveIsReportedAndTheFileKept) {
+    WriteBytes(dir.config(), kStored);
+    testing_files::MakeReadOnly(dir.config());
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow());
+    Press(Control(Option2));
+
+    // Apply reports it and the window stays as edited.
+    PressOpening(Control(cmdSave));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(L"写文件时出错", kMainCaption, L"message-write-error"));
+    EXPECT_TRUE(IsWindowVisible(mainWindow));
+    EXPECT_TRUE(Checked(Control(Option2)));
+    EXPECT_EQ(ReadBytes(dir.config()), kStored);
+
+    // OK reports it too and keeps the window open, with the edits in it.
+    PressOpening(Control(cmdOK));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(L"写文件时出错", kMainCaption));
+    EXPECT_EQ(WaitFor([&] { return editor->MessageBoxWindow(); }, milliseconds(1000)), nullptr)
+        << "a notice after a failed save";
+    EXPECT_TRUE(IsWindowVisible(mainWindow));
+    EXPECT_TRUE(Checked(Control(Option2)));
+
+    PressOpening(Control(CmdCancel));
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+    EXPECT_EQ(ReadBytes(dir.config()), kStored);
+    EXPECT_EQ(testing_files::Entries(dir.path()), (std::vector<std::string>{"Config.ini", "HotlinkConfig.exe"}));
+}
+
+// ---- the tour ---------------------------------------------------------------
+
+// Starts the program where it is, photographs the start-up picture, clicks
+// it, photographs the main window and cancels. 0 when all of that happened.
+int RunTour() {
+    Editor editor(options().editor);
+    if (!editor.started()) {
+        std::fprintf(stderr, "cannot start %s\n", options().editor.u8string().c_str());
+        return 1;
+    }
+    const HWND begin = editor.WaitForWindow(startup::frmBegin::kCaption);
+    HWND mainWindow = nullptr;
+    bool pictures = false;
+    if (begin) {
+        editor.WaitUntilIdle();
+        pictures = Screenshot(begin, L"start-up-window");
+        ClickAt(CentreOf(begin));
+        mainWindow = editor.WaitForWindow(kMainCaption);
+    } else {
+        std::fprintf(stderr, "no start-up window showed\n");
+        mainWindow = editor.Find(kMainCaption);
+    }
+    if (!mainWindow) {
+        std::fprintf(stderr, "no main window showed\n");
+        return 1;
+    }
+    editor.WaitUntilIdle();
+    pictures = Screenshot(mainWindow, L"main-window") && pictures;
+    if (!pictures) std::fprintf(stderr, "a screenshot could not be saved\n");
+    PressOpening(GetDlgItem(mainWindow, CmdCancel));
+    const auto code = editor.WaitForExit();
+    if (!code) std::fprintf(stderr, "the program did not end on 取  消\n");
+    return begin && pictures && code && *code == 0 ? 0 : 1;
+}
+
+// ---- start ------------------------------------------------------------------
+
+bool TakeOption(const std::wstring& argument, const wchar_t* name, std::wstring* value) {
+    const std::wstring prefix = std::wstring(name) + L"=";
+    if (argument.compare(0, prefix.size(), prefix) != 0) return false;
+    *value = argument.substr(prefix.size());
+    return true;
+}
+
+// Ends the whole run, and the program it drives, when the run takes too long.
+void StartWatchdog() {
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::seconds(options().deadlineSeconds));
+        std::fprintf(stderr, "end-to-end run took longer than %d s; stopped\n", options().deadlineSeconds);
+        if (HANDLE editor = runningEditor().load()) TerminateProcess(editor, 99);
+        WriteResult(3);
+        std::fflush(nullptr);
+        ExitProcess(3);
+    }).detach();
+}
+
+}  // namespace
+
+// Options: --editor=PATH (default: HotlinkConfig.exe beside this program),
+// --screenshots=DIR, --result=FILE, --deadline=SECONDS, --tour, and
+// GoogleTest's own.
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    Options& o = options();
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    o.editor = fs::path(self).parent_path() / L"HotlinkConfig.exe";
+    if (const wchar_t* dir = _wgetenv(L"SCREENSHOT")) o.screenshots = dir;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        std::wstring value;
+        if (TakeOption(argument, L"--editor", &value)) {
+            o.editor = value;
+        } else if (TakeOption(argument, L"--screenshots", &value)) {
+            o.screenshots = value;
+        } else if (TakeOption(argument, L"--result", &value)) {
+            o.result = value;
+        } else if (TakeOption(argument, L"--deadline", &value)) {
+            o.deadlineSeconds = _wtoi(value.c_str());
+        } else if (argument == L"--tour") {
+            o.tour = true;
+        } else {
+            std::fprintf(stderr, "unknown option %s\n", fs::path(argument).u8string().c_str());
+            WriteResult(2);
+            return 2;
+        }
+    }
+    if (!o.screenshots.empty()) fs::create_directories(o.screenshots);
+    StartWatchdog();
+    const int code = o.tour ? RunTour() : RUN_ALL_TESTS();
+    std::fflush(nullptr);
+    WriteResult(code);
+    return code;
+}

@@ -69,9 +69,11 @@ std::optional<std::string> EncodeGbk(std::wstring_view text) {
     return bytes;
 }
 
-bool CanStoreText(std::wstring_view text) {
-    if (text.find_first_of(std::wstring_view(L"\r\n\0", 3)) != std::wstring_view::npos) return false;
-    return EncodeGbk(text).has_value();
+std::optional<std::string> EncodeStorableText(std::wstring_view text) {
+    if (text.find_first_of(std::wstring_view(L"\r\n\0", 3)) != std::wstring_view::npos) return std::nullopt;
+    return EncodeGbk(text);
 }
+
+bool CanStoreText(std::wstring_view text) { return EncodeStorableText(text).has_value(); }
 
 }  // namespace settings

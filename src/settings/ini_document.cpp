@@ -1,5 +1,6 @@
 #include "ini_document.h"
 
+#include <cstring>
 #include <utility>
 
 namespace settings {
@@ -41,7 +42,7 @@ public:
     bool Next(Line& line) {
         if (at_ >= bytes_.size()) return false;
         line.begin = at_;
-        const size_t stop = bytes_.find_first_of("\r\n", at_);
+        const size_t stop = LineBreak();
         if (stop == std::string_view::npos) {
             line.textEnd = line.end = bytes_.size();
         } else {
@@ -54,6 +55,18 @@ public:
     }
 
 private:
+    // Where the next CR or LF stands. Values can be long (list values run to
+    // hundreds of kilobytes), so both are searched with memchr.
+    size_t LineBreak() const {
+        const char* begin = bytes_.data() + at_;
+        const size_t left = bytes_.size() - at_;
+        const void* lf = std::memchr(begin, '\n', left);
+        const size_t lfLength = lf ? static_cast<size_t>(static_cast<const char*>(lf) - begin) : left;
+        const void* cr = std::memchr(begin, '\r', lfLength);
+        const char* stop = cr ? static_cast<const char*>(cr) : lf ? static_cast<const char*>(lf) : nullptr;
+        return stop ? static_cast<size_t>(stop - bytes_.data()) : std::string_view::npos;
+    }
+
     std::string_view bytes_;
     size_t at_ = 0;
 };

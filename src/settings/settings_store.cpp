@@ -1,5 +1,6 @@
 #include "settings_store.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -53,7 +54,11 @@ std::filesystem::path SettingsFilePath(const std::filesystem::path& directory) {
 
 std::wstring JoinItemList(const std::vector<std::wstring>& items) {
     if (items.empty()) return {};
-    std::wstring value = L"|";
+    size_t length = 1;
+    for (const auto& item : items) length += item.size() + 1;
+    std::wstring value;
+    value.reserve(length);
+    value += L'|';
     for (const auto& item : items) {
         value += item;
         value += L'|';
@@ -66,6 +71,7 @@ std::vector<std::wstring> SplitItemList(std::wstring_view value) {
     const size_t first = value.find(L'|');
     const size_t last = value.rfind(L'|');
     if (first == last) return items;  // no bar, or a single one: nothing between
+    items.reserve(static_cast<size_t>(std::count(value.begin() + first + 1, value.begin() + last + 1, L'|')));
     for (size_t start = first + 1; start <= last;) {
         const size_t bar = value.find(L'|', start);
         items.emplace_back(value.substr(start, bar - start));
@@ -127,8 +133,9 @@ bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::pat
     const std::array<std::wstring, 3> texts{settings.redirectFile, JoinItemList(settings.freePaths),
                                             JoinItemList(settings.friendUrls)};
     for (size_t i = 0; i < texts.size(); ++i) {
-        if (!CanStoreText(texts[i])) return false;
-        entries[4 + i].value = *EncodeGbk(texts[i]);
+        auto bytes = EncodeStorableText(texts[i]);
+        if (!bytes) return false;
+        entries[4 + i].value = std::move(*bytes);
     }
 
     const auto file = SettingsFilePath(directory);

@@ -22,6 +22,12 @@ std::wstring UnstorableMessage(const std::wstring& text) {
     return L"无法保存“" + shown + L"”：其中含有设置文件（GBK编码）不能保存的字符。设置未保存。";
 }
 
+// The message for a Config.ini that announces another coding: this editor
+// writes GBK only, and its lines would spoil such a file.
+std::wstring OtherCodingMessage(const wchar_t* coding) {
+    return std::wstring(L"Config.ini 是") + coding + L"编码的文件，本程序只能写GBK编码的设置文件。为免损坏该文件，设置未保存。";
+}
+
 // The first text of the record that Config.ini cannot hold.
 const std::wstring* FirstUnstorable(const settings::ProtectionSettings& record) {
     if (!settings::CanStoreText(record.redirectFile)) return &record.redirectFile;
@@ -114,10 +120,15 @@ bool frmMain::cmdSave_Click() {
         host().ShowMessage(hwnd(), UnstorableMessage(*text), L"错误");
         return false;
     }
-    const bool saved =
-        settingsDirectory_ ? settings::SaveSettings(record, *settingsDirectory_) : settings::SaveSettings(record);
-    if (!saved) host().ShowMessage(hwnd(), L"写文件时出错", kApplicationTitle);
-    return saved;
+    const settings::SaveResult result = settingsDirectory_ ? settings::TrySaveSettings(record, *settingsDirectory_)
+                                                           : settings::TrySaveSettings(record);
+    if (result == settings::SaveResult::OtherCoding) {
+        const auto coding = settingsDirectory_ ? settings::StoredCoding(*settingsDirectory_) : settings::StoredCoding();
+        host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(coding)), kApplicationTitle);
+    } else if (result != settings::SaveResult::Saved) {
+        host().ShowMessage(hwnd(), L"写文件时出错", kApplicationTitle);
+    }
+    return result == settings::SaveResult::Saved;
 }
 
 void frmMain::cmdOK_Click() {

@@ -1,5 +1,7 @@
 #include "gbk_text.h"
 
+#include <algorithm>
+
 #include "gbk_platform.h"
 
 namespace settings {
@@ -67,6 +69,31 @@ std::optional<std::string> EncodeGbk(std::wstring_view text) {
     // platform might make to a similar-looking character.
     if (DecodeGbk(bytes) != text) return std::nullopt;
     return bytes;
+}
+
+std::string EncodeGbkLossy(std::wstring_view text) {
+    if (auto whole = EncodeGbk(text)) return std::move(*whole);
+    // Line by line, and only a failing line character by character.
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const size_t lineEnd = std::min(text.find(L'\n', at), text.size() - 1) + 1;
+        const std::wstring_view line = text.substr(at, lineEnd - at);
+        if (auto bytes = EncodeGbk(line)) {
+            out += *bytes;
+        } else {
+            for (size_t i = 0; i < line.size(); ++i) {
+                // A surrogate pair (UTF-16) is one character.
+                const bool pair = line[i] >= 0xD800 && line[i] <= 0xDBFF && i + 1 < line.size() &&
+                                  line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF;
+                const auto bytes = EncodeGbk(line.substr(i, pair ? 2 : 1));
+                out += bytes ? *bytes : std::string("?");
+                i += pair ? 1 : 0;
+            }
+        }
+        at = lineEnd;
+    }
+    return out;
 }
 
 std::optional<std::string> EncodeStorableText(std::wstring_view text) {

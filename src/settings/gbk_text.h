@@ -23,6 +23,10 @@ std::optional<std::string> EncodeGbk(std::wstring_view text);
 // value or forge further lines of the file.
 bool CanStoreText(std::wstring_view text);
 
+// Encodes text as GBK for reading only: a character without a counterpart
+// becomes "?".
+std::string EncodeGbkLossy(std::wstring_view text);
+
 // The bytes of a text that CanStoreText accepts; nothing for any other.
 std::optional<std::string> EncodeStorableText(std::wstring_view text);
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include "byte_order.h"
 #include "gbk_text.h"
 #include "ini_document.h"
 #include "settings_file.h"
@@ -98,6 +99,10 @@ ProtectionSettings LoadSettings(const std::filesystem::path& directory) {
     std::string bytes;
     const auto file = SettingsFilePath(directory);
     if (platform::Inspect(file) != platform::FileState::Unusable) platform::ReadWholeFile(file, bytes);
+    // A file in another coding is read through GBK, so that what it holds
+    // shows as far as GBK can show it.
+    const FileCoding coding = CodingOf(bytes);
+    if (coding != FileCoding::Gbk) bytes = EncodeGbkLossy(DecodeMarkedText(bytes, coding));
     const IniDocument document(std::move(bytes));
     const auto read = [&](std::string_view key) { return document.Get(kSection, key).value_or(std::string()); };
 
@@ -117,6 +122,14 @@ bool SaveSettings(const ProtectionSettings& settings) {
 }
 
 bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory) {
+    return TrySaveSettings(settings, directory) == SaveResult::Saved;
+}
+
+SaveResult TrySaveSettings(const ProtectionSettings& settings) {
+    return TrySaveSettings(settings, platform::ApplicationDirectory());
+}
+
+SaveResult TrySaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory) {
     struct Entry {
         std::string_view key;
         std::string value;
@@ -134,7 +147,7 @@ bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::pat
                                             JoinItemList(settings.friendUrls)};
     for (size_t i = 0; i < texts.size(); ++i) {
         auto bytes = EncodeStorableText(texts[i]);
-        if (!bytes) return false;
+        if (!bytes) return SaveResult::UnstorableText;
         entries[4 + i].value = std::move(*bytes);
     }
 
@@ -144,15 +157,25 @@ bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::pat
         case platform::FileState::Missing:
             break;
         case platform::FileState::Writable:
-            if (!platform::ReadWholeFile(file, bytes)) return false;
+            if (!platform::ReadWholeFile(file, bytes)) return SaveResult::WriteFailed;
             break;
         case platform::FileState::ReadOnly:
         case platform::FileState::Unusable:
-            return false;
+            return SaveResult::WriteFailed;
     }
+    if (CodingOf(bytes) != FileCoding::Gbk) return SaveResult::OtherCoding;
     IniDocument document(std::move(bytes));
     for (const auto& entry : entries) document.Set(kSection, entry.key, entry.value);
-    return platform::ReplaceFileContents(file, document.bytes());
+    return platform::ReplaceFileContents(file, document.bytes()) ? SaveResult::Saved : SaveResult::WriteFailed;
 }
+
+FileCoding StoredCoding(const std::filesystem::path& directory) {
+    std::string bytes;
+    const auto file = SettingsFilePath(directory);
+    if (platform::Inspect(file) != platform::FileState::Unusable) platform::ReadWholeFile(file, bytes);
+    return CodingOf(bytes);
+}
+
+FileCoding StoredCoding() { return StoredCoding(platform::ApplicationDirectory()); }
 
 }  // namespace settings

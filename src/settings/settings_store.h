@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "byte_order.h"
 #include "protection_settings.h"
 
 // Loading and saving the settings in Config.ini, in the directory of the
@@ -21,6 +22,20 @@ ProtectionSettings LoadSettings(const std::filesystem::path& directory);
 // or when a text fails CanStoreText.
 bool SaveSettings(const ProtectionSettings& settings);
 bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory);
+
+// SaveSettings, telling why nothing was written.
+enum class SaveResult {
+    Saved,
+    UnstorableText,  // a text fails CanStoreText
+    OtherCoding,     // the file announces another coding than GBK (see byte_order.h)
+    WriteFailed,     // read-only, or the file could not be read or replaced
+};
+SaveResult TrySaveSettings(const ProtectionSettings& settings);
+SaveResult TrySaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory);
+
+// The coding the stored Config.ini announces; GBK for a missing file.
+FileCoding StoredCoding();
+FileCoding StoredCoding(const std::filesystem::path& directory);
 
 // Config.ini in the directory, joined as the texts stand.
 std::filesystem::path SettingsFilePath(const std::filesystem::path& directory);

@@ -157,9 +157,10 @@ TEST(SettingsStore, SaveChangesOnlyItsOwnValuesAndKeepsEveryOtherByte) {
          "RedirectFile=x\nFreePath=|a|\nFriendUrl=|b|\nMore=2\n",
          "[Filter]\nLog=1\n[SETTING]\nSTART=False\r\nProtectJpg=False\r\nProtectGif=False\r\nProtectJpeg=False\r\n"
          "RedirectFile=\r\nFreePath=\r\nFriendUrl=\r\nMore=2\n"},
+        // (Not at the very start as FF FE: that is the UTF-16 mark.)
         {"invalid GBK bytes and NUL in foreign lines",
-         "\xFF\xFE\x81\r\n[SETTING]\r\nbad=\x81\x7F\xB7\r\nnul=\0x\r\n"s,
-         "\xFF\xFE\x81\r\n[SETTING]\r\nbad=\x81\x7F\xB7\r\nnul=\0x\r\n"s + kFreshDefaults.substr(11)},
+         "\x81\xFF\xFE\r\n[SETTING]\r\nbad=\x81\x7F\xB7\r\nnul=\0x\r\n"s,
+         "\x81\xFF\xFE\r\n[SETTING]\r\nbad=\x81\x7F\xB7\r\nnul=\0x\r\n"s + kFreshDefaults.substr(11)},
         {"keys twice: the first changes",
          "[SETTING]\r\nSTART=True\r\nSTART=True\r\n",
          "[SETTING]\r\nSTART=False\r\nSTART=True\r\n" + kFreshDefaults.substr(24)},

@@ -16,17 +16,6 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // One line: its text runs from `begin` to `textEnd`, its line ending from
 // there to `end` (empty on a last line without one).
 struct Line {
@@ -84,6 +73,17 @@ LineKind Classify(std::string_view text, std::string_view& sectionName) {
 
 }  // namespace
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 struct IniDocument::Location {
     bool sectionFound = false;
     size_t sectionLastLineEnd = 0;      // end of the section's last non-blank line
@@ -109,14 +109,14 @@ IniDocument::Location IniDocument::Find(std::string_view section, std::string_vi
         if (kind == LineKind::Section) {
             if (inSection) break;
             // An unnamed header ends a section but never matches one.
-            if (!name.data() || !SameName(name, section)) continue;
+            if (!name.data() || !SameIgnoringCase(name, section)) continue;
             inSection = true;
             where.sectionFound = true;
         } else if (!inSection || kind == LineKind::Blank) {
             continue;
         } else if (!where.keyFound) {
             const size_t equals = text.find('=');
-            if (equals != std::string_view::npos && SameName(TrimBlanks(text.substr(0, equals)), key)) {
+            if (equals != std::string_view::npos && SameIgnoringCase(TrimBlanks(text.substr(0, equals)), key)) {
                 where.keyFound = true;
                 where.valueBegin = line.begin + equals + 1;
                 where.valueEnd = line.textEnd;

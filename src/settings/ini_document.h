@@ -6,6 +6,10 @@
 
 namespace settings {
 
+// Whether two names are the same without regard to ASCII letter case, as
+// names of profile files match.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // An initialization file held as its bytes. Reads and changes single keys by
 // the rules of profile files and leaves every byte it does not write as it
 // was: other sections, other keys, comments, blank lines, line endings and

@@ -14,16 +14,6 @@ namespace {
 
 constexpr std::string_view kSection = "SETTING";
 
-bool SameLetters(std::string_view text, std::string_view lowerCase) {
-    if (text.size() != lowerCase.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerCase[i]) return false;
-    }
-    return true;
-}
-
 // An optional sign, then digits with at most one decimal point.
 std::optional<bool> ParseDecimalIsNonZero(std::string_view text) {
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
@@ -88,8 +78,8 @@ std::wstring TrimSpaces(std::wstring_view text) {
 }
 
 bool ParseBooleanText(std::string_view text) {
-    if (SameLetters(text, "true")) return true;
-    if (SameLetters(text, "false")) return false;
+    if (SameIgnoringCase(text, "true")) return true;
+    if (SameIgnoringCase(text, "false")) return false;
     return ParseDecimalIsNonZero(text).value_or(false);
 }
 

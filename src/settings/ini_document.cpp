@@ -84,19 +84,23 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-struct IniDocument::Location {
-    bool sectionFound = false;
-    size_t sectionLastLineEnd = 0;      // end of the section's last non-blank line
-    bool sectionLastLineEnded = false;  // whether that line has a line ending
-    bool keyFound = false;
+struct IniDocument::KeyLine {
+    bool found = false;
     size_t valueBegin = 0;  // just after the key's "="
     size_t valueEnd = 0;    // end of the key line's text
     size_t lineEnd = 0;     // end of the key line, ending included
 };
 
+struct IniDocument::Location {
+    bool sectionFound = false;
+    size_t sectionLastLineEnd = 0;      // end of the section's last non-blank line
+    bool sectionLastLineEnded = false;  // whether that line has a line ending
+};
+
 IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {}
 
-IniDocument::Location IniDocument::Find(std::string_view section, std::string_view key) const {
+IniDocument::Location IniDocument::Scan(std::string_view section, const std::string_view* keys, KeyLine* lines,
+                                        size_t count) const {
     const std::string_view all(bytes_);
     Location where;
     bool inSection = false;
@@ -114,13 +118,11 @@ IniDocument::Location IniDocument::Find(std::string_view section, std::string_vi
             where.sectionFound = true;
         } else if (!inSection || kind == LineKind::Blank) {
             continue;
-        } else if (!where.keyFound) {
-            const size_t equals = text.find('=');
-            if (equals != std::string_view::npos && SameIgnoringCase(TrimBlanks(text.substr(0, equals)), key)) {
-                where.keyFound = true;
-                where.valueBegin = line.begin + equals + 1;
-                where.valueEnd = line.textEnd;
-                where.lineEnd = line.end;
+        } else if (const size_t equals = text.find('='); equals != std::string_view::npos) {
+            const std::string_view lineKey = TrimBlanks(text.substr(0, equals));
+            for (size_t k = 0; k < count; ++k) {
+                if (lines[k].found || !SameIgnoringCase(lineKey, keys[k])) continue;
+                lines[k] = KeyLine{true, line.begin + equals + 1, line.textEnd, line.end};
             }
         }
         where.sectionLastLineEnd = line.end;
@@ -130,22 +132,33 @@ IniDocument::Location IniDocument::Find(std::string_view section, std::string_vi
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
-    const Location where = Find(section, key);
-    if (!where.keyFound) return std::nullopt;
-    std::string_view value =
-        TrimBlanks(std::string_view(bytes_).substr(where.valueBegin, where.valueEnd - where.valueBegin));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
+    return std::move(Get(section, {key}).front());
+}
+
+std::vector<std::optional<std::string>> IniDocument::Get(std::string_view section,
+                                                         std::initializer_list<std::string_view> keys) const {
+    std::vector<KeyLine> lines(keys.size());
+    Scan(section, keys.begin(), lines.data(), keys.size());
+    std::vector<std::optional<std::string>> values(keys.size());
+    for (size_t k = 0; k < keys.size(); ++k) {
+        if (!lines[k].found) continue;
+        std::string_view value =
+            TrimBlanks(std::string_view(bytes_).substr(lines[k].valueBegin, lines[k].valueEnd - lines[k].valueBegin));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+            value = value.substr(1, value.size() - 2);
+        }
+        values[k] = std::string(value);
     }
-    return std::string(value);
+    return values;
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-    const Location where = Find(section, key);
-    if (where.keyFound) {
+    KeyLine keyLine;
+    const Location where = Scan(section, &key, &keyLine, 1);
+    if (keyLine.found) {
         std::string replacement(value);
         replacement += kLineEnd;
-        bytes_.replace(where.valueBegin, where.lineEnd - where.valueBegin, replacement);
+        bytes_.replace(keyLine.valueBegin, keyLine.lineEnd - keyLine.valueBegin, replacement);
         return;
     }
     std::string added;

@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <initializer_list>
 #include <string_view>
+#include <vector>
 
 namespace settings {
 
@@ -29,6 +31,9 @@ public:
     // of matching quotation marks around it; nothing when the section or the
     // key is missing.
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    // The values of several keys of one section, found in one reading.
+    std::vector<std::optional<std::string>> Get(std::string_view section,
+                                                std::initializer_list<std::string_view> keys) const;
 
     // Gives the key this value. A present key keeps its line up to the "=";
     // a missing key is added after the last non-blank line of its section; a
@@ -39,8 +44,10 @@ public:
     const std::string& bytes() const { return bytes_; }
 
 private:
+    struct KeyLine;
     struct Location;
-    Location Find(std::string_view section, std::string_view key) const;
+    // Reads the section once: where it ends, and the first line of each key.
+    Location Scan(std::string_view section, const std::string_view* keys, KeyLine* lines, size_t count) const;
 
     std::string bytes_;
 };

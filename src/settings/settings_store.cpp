@@ -94,16 +94,18 @@ ProtectionSettings LoadSettings(const std::filesystem::path& directory) {
     const FileCoding coding = CodingOf(bytes);
     if (coding != FileCoding::Gbk) bytes = EncodeGbkLossy(DecodeMarkedText(bytes, coding));
     const IniDocument document(std::move(bytes));
-    const auto read = [&](std::string_view key) { return document.Get(kSection, key).value_or(std::string()); };
+    const auto values = document.Get(kSection, {"START", "ProtectJpg", "ProtectGif", "ProtectJpeg", "RedirectFile",
+                                                "FreePath", "FriendUrl"});
+    const auto read = [&](size_t k) -> std::string_view { return values[k] ? *values[k] : std::string_view(); };
 
     ProtectionSettings settings;
-    settings.enabled = ParseBooleanText(read("START"));
-    settings.protectJpg = ParseBooleanText(read("ProtectJpg"));
-    settings.protectGif = ParseBooleanText(read("ProtectGif"));
-    settings.protectJpeg = ParseBooleanText(read("ProtectJpeg"));
-    settings.redirectFile = DecodeGbk(read("RedirectFile"));
-    settings.freePaths = SplitItemList(DecodeGbk(read("FreePath")));
-    settings.friendUrls = SplitItemList(DecodeGbk(read("FriendUrl")));
+    settings.enabled = ParseBooleanText(read(0));
+    settings.protectJpg = ParseBooleanText(read(1));
+    settings.protectGif = ParseBooleanText(read(2));
+    settings.protectJpeg = ParseBooleanText(read(3));
+    settings.redirectFile = DecodeGbk(read(4));
+    settings.freePaths = SplitItemList(DecodeGbk(read(5)));
+    settings.friendUrls = SplitItemList(DecodeGbk(read(6)));
     return settings;
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the settings storage natively
-# (with sanitizers), then all Windows tests under Wine on a private virtual
-# display. Installs what is missing first. Exits non-zero on any failure.
+# (with sanitizers), a minute of fuzzing it, then all Windows tests under Wine
+# on a private virtual display. Installs what is missing first. Exits non-zero
+# on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -12,6 +13,9 @@ echo "== Native build (Linux, sanitizers)"
 cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native
+
+echo "== Fuzzing the settings storage (clang, libFuzzer)"
+tests/fuzz/run-fuzz.sh 60
 
 echo "== Windows build (mingw-w64), tests under Wine"
 cmake --preset windows >/dev/null

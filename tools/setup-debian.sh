@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest
+  clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth fonts-wqy-microhei fonts-wine
   locales imagemagick

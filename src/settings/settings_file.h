@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 // The platform's side of Config.ini: where the program lives, and reading
 // and replacing one file safely.
@@ -27,6 +29,31 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
 // unique name in the same directory, are flushed to disk and then take the
 // place of `file`, keeping its permissions. On failure `file` is as it was
 // and the new file is gone.
+//
+// A replacement cut short (the program killed, the machine down) leaves its
+// temporary file behind. Each replacement first removes those: files beside
+// `file` under the temporary name, untouched for kAbandonedAfter, which no
+// replacement still at work can be.
 bool ReplaceFileContents(const std::filesystem::path& file, const std::string& bytes);
+
+inline constexpr std::chrono::seconds kAbandonedAfter{60};
+
+// Whether `name` is a temporary name of ReplaceFileContents beside a file
+// named `fileName`: that name, a dot, eight lowercase hexadecimal digits and
+// ".tmp", exactly.
+template <typename Char>
+bool IsTemporaryName(std::basic_string_view<Char> fileName, std::basic_string_view<Char> name) {
+    constexpr size_t kDigits = 8;
+    constexpr Char kTail[] = {'.', 't', 'm', 'p'};
+    if (name.size() != fileName.size() + 1 + kDigits + 4 || name.substr(0, fileName.size()) != fileName ||
+        name[fileName.size()] != '.' ||
+        name.substr(name.size() - 4) != std::basic_string_view<Char>(kTail, 4)) {
+        return false;
+    }
+    for (const Char c : name.substr(fileName.size() + 1, kDigits)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
 
 }  // namespace settings::platform

@@ -1,11 +1,13 @@
 #include "settings_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <random>
 #include <system_error>
 
@@ -56,6 +58,24 @@ int CreateUniqueSibling(const std::string& file, std::string& name) {
     return -1;
 }
 
+// Removes the temporary files that replacements of `file` cut short left.
+void RemoveAbandonedTemporaries(const std::filesystem::path& file) {
+    const std::string directory = file.has_parent_path() ? file.parent_path().native() : ".";
+    const std::string fileName = file.filename().native();
+    DIR* listing = ::opendir(directory.c_str());
+    if (!listing) return;
+    const time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(listing)) {
+        if (!IsTemporaryName<char>(fileName, entry->d_name)) continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        // A time in the future (another clock) is no age.
+        if (!S_ISREG(info.st_mode) || now < info.st_mtime || now - info.st_mtime < kAbandonedAfter.count()) continue;
+        ::unlinkat(::dirfd(listing), entry->d_name, 0);
+    }
+    ::closedir(listing);
+}
+
 void SyncDirectoryOf(const std::string& file) {
     const auto directory = std::filesystem::path(file).parent_path();
     const int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -102,6 +122,7 @@ bool ReplaceFileContents(const std::filesystem::path& file, const std::string& b
     const std::string target = file.native();
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
+    RemoveAbandonedTemporaries(file);
 
     std::string temporary;
     Descriptor fd(CreateUniqueSibling(target, temporary));

@@ -68,6 +68,34 @@ HANDLE CreateUniqueSibling(const std::wstring& file, std::wstring& name) {
     return INVALID_HANDLE_VALUE;
 }
 
+ULONGLONG Ticks(const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; }
+
+// Removes the temporary files that replacements of `file` (in the form of
+// ForFileApi) cut short left. One that another replacement still has open
+// cannot be deleted: it was opened without FILE_SHARE_DELETE.
+void RemoveAbandonedTemporaries(const std::wstring& file) {
+    const size_t separator = file.find_last_of(L"\\:");
+    const std::wstring directory = separator == std::wstring::npos ? L"" : file.substr(0, separator + 1);
+    const std::wstring fileName = file.substr(directory.size());
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((file + L".????????.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG age = 10000000ULL * static_cast<ULONGLONG>(kAbandonedAfter.count());  // in 100 ns
+    do {
+        const ULONGLONG written = Ticks(found.ftLastWriteTime);
+        // A time in the future (another clock) is no age.
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+            !IsTemporaryName<wchar_t>(fileName, found.cFileName) || Ticks(now) < written ||
+            Ticks(now) - written < age) {
+            continue;
+        }
+        DeleteFileW((directory + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 }  // namespace
 
 std::filesystem::path ApplicationDirectory() {
@@ -118,6 +146,7 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
 bool ReplaceFileContents(const std::filesystem::path& file, const std::string& bytes) {
     const std::wstring target = ForFileApi(file);
     const bool existed = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    RemoveAbandonedTemporaries(target);
 
     std::wstring temporary;
     Handle handle(CreateUniqueSibling(target, temporary));

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
+
+#include "native_path.h"
 
 // The platform's side of Config.ini: where the program lives, and reading
 // and replacing one file safely.
@@ -9,7 +10,7 @@ namespace settings::platform {
 
 // The directory of the running executable, without a trailing separator,
 // found afresh on each call. Any length and any characters.
-std::filesystem::path ApplicationDirectory();
+NativePath ApplicationDirectory();
 
 enum class FileState {
     Missing,   // no such file: it will be created
@@ -18,15 +19,15 @@ enum class FileState {
     Unusable,  // a folder, or a name that cannot be examined
 };
 
-FileState Inspect(const std::filesystem::path& file);
+FileState Inspect(const NativePath& file);
 
 // The whole content of an existing file.
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
+bool ReadWholeFile(const NativePath& file, std::string& bytes);
 
 // Puts `bytes` in place of `file` in one step: they go to a new file with a
 // unique name in the same directory, are flushed to disk and then take the
 // place of `file`, keeping its permissions. On failure `file` is as it was
 // and the new file is gone.
-bool ReplaceFileContents(const std::filesystem::path& file, const std::string& bytes);
+bool ReplaceFileContents(const NativePath& file, const std::string& bytes);
 
 }  // namespace settings::platform

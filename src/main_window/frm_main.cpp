@@ -44,7 +44,7 @@ const std::wstring* FirstUnstorable(const settings::ProtectionSettings& record) 
 
 }  // namespace
 
-frmMain::frmMain(forms::Host& host, std::optional<std::filesystem::path> settingsDirectory)
+frmMain::frmMain(forms::Host& host, std::optional<settings::NativePath> settingsDirectory)
     : Form(MainWindowLayout(), host), settingsDirectory_(std::move(settingsDirectory)) {}
 
 void frmMain::OnLoad() { Form_Load(); }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "form.h"
+#include "native_path.h"
 
 namespace main_window {
 
@@ -30,7 +30,7 @@ extern const wchar_t kApplicationTitle[];
 // Config.ini beside the program.
 class frmMain : public forms::Form {
 public:
-    explicit frmMain(forms::Host& host, std::optional<std::filesystem::path> settingsDirectory = std::nullopt);
+    explicit frmMain(forms::Host& host, std::optional<settings::NativePath> settingsDirectory = std::nullopt);
 
     // Appends an item, unselected, to List1 or List2; the dialogs use these.
     void AddFreePath(const std::wstring& item);
@@ -70,7 +70,7 @@ private:
     void FillList(int list, const std::vector<std::wstring>& items);
     std::vector<std::wstring> ListItems(int list) const;
 
-    std::optional<std::filesystem::path> settingsDirectory_;
+    std::optional<settings::NativePath> settingsDirectory_;
     // The window's working flags beside its controls.
     bool enabled_ = false;
     bool extension_[3] = {false, false, false};  // .jpg, .gif, .jpeg

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <chrono>
-#include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "native_path.h"
 
 // The platform's side of Config.ini: where the program lives, and reading
 // and replacing one file safely.
@@ -11,7 +12,7 @@ namespace settings::platform {
 
 // The directory of the running executable, without a trailing separator,
 // found afresh on each call. Any length and any characters.
-std::filesystem::path ApplicationDirectory();
+NativePath ApplicationDirectory();
 
 enum class FileState {
     Missing,   // no such file: it will be created
@@ -20,10 +21,10 @@ enum class FileState {
     Unusable,  // a folder, or a name that cannot be examined
 };
 
-FileState Inspect(const std::filesystem::path& file);
+FileState Inspect(const NativePath& file);
 
 // The whole content of an existing file.
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
+bool ReadWholeFile(const NativePath& file, std::string& bytes);
 
 // Puts `bytes` in place of `file` in one step: they go to a new file with a
 // unique name in the same directory, are flushed to disk and then take the
@@ -34,7 +35,7 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
 // temporary file behind. Each replacement first removes those: files beside
 // `file` under the temporary name, untouched for kAbandonedAfter, which no
 // replacement still at work can be.
-bool ReplaceFileContents(const std::filesystem::path& file, const std::string& bytes);
+bool ReplaceFileContents(const NativePath& file, const std::string& bytes);
 
 inline constexpr std::chrono::seconds kAbandonedAfter{60};
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <random>
 #include <system_error>
 
@@ -86,14 +87,14 @@ void SyncDirectoryOf(const std::string& file) {
 
 }  // namespace
 
-std::filesystem::path ApplicationDirectory() {
+NativePath ApplicationDirectory() {
     std::error_code error;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return std::filesystem::current_path(error);
-    return executable.parent_path();
+    if (error) return std::filesystem::current_path(error).native();
+    return executable.parent_path().native();
 }
 
-FileState Inspect(const std::filesystem::path& file) {
+FileState Inspect(const NativePath& file) {
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0) return errno == ENOENT ? FileState::Missing : FileState::Unusable;
     if (!S_ISREG(info.st_mode)) return FileState::Unusable;
@@ -102,7 +103,7 @@ FileState Inspect(const std::filesystem::path& file) {
     return FileState::Writable;
 }
 
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
+bool ReadWholeFile(const NativePath& file, std::string& bytes) {
     bytes.clear();
     Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return false;
@@ -118,8 +119,8 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
     }
 }
 
-bool ReplaceFileContents(const std::filesystem::path& file, const std::string& bytes) {
-    const std::string target = file.native();
+bool ReplaceFileContents(const NativePath& file, const std::string& bytes) {
+    const std::string& target = file;
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
     RemoveAbandonedTemporaries(file);

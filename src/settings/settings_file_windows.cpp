@@ -31,8 +31,8 @@ private:
 // The form of a path that the file functions take at any length: a long
 // absolute path gets the "\\?\" prefix, which also turns off the parsing of
 // "/" and of trailing dots and spaces.
-std::wstring ForFileApi(const std::filesystem::path& path) {
-    std::wstring text = path.native();
+std::wstring ForFileApi(const std::wstring& path) {
+    std::wstring text = path;
     for (auto& c : text) {
         if (c == L'/') c = L'\\';
     }
@@ -98,7 +98,7 @@ void RemoveAbandonedTemporaries(const std::wstring& file) {
 
 }  // namespace
 
-std::filesystem::path ApplicationDirectory() {
+NativePath ApplicationDirectory() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -111,10 +111,10 @@ std::filesystem::path ApplicationDirectory() {
     }
     const size_t separator = path.find_last_of(L"\\/");
     path.resize(separator == std::wstring::npos ? 0 : separator);
-    return std::filesystem::path(path);
+    return path;
 }
 
-FileState Inspect(const std::filesystem::path& file) {
+FileState Inspect(const NativePath& file) {
     const DWORD attributes = GetFileAttributesW(ForFileApi(file).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -126,7 +126,7 @@ FileState Inspect(const std::filesystem::path& file) {
     return FileState::Writable;
 }
 
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
+bool ReadWholeFile(const NativePath& file, std::string& bytes) {
     bytes.clear();
     Handle handle(CreateFileW(ForFileApi(file).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -143,7 +143,7 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
     }
 }
 
-bool ReplaceFileContents(const std::filesystem::path& file, const std::string& bytes) {
+bool ReplaceFileContents(const NativePath& file, const std::string& bytes) {
     const std::wstring target = ForFileApi(file);
     const bool existed = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     RemoveAbandonedTemporaries(target);

@@ -36,11 +36,12 @@ const char* BooleanText(bool value) { return value ? "True" : "False"; }
 
 }  // namespace
 
-std::filesystem::path SettingsFilePath(const std::filesystem::path& directory) {
-    auto text = directory.native();
-    text += std::filesystem::path::preferred_separator;
-    text += std::filesystem::path("Config.ini").native();
-    return std::filesystem::path(std::move(text));
+NativePath SettingsFilePath(const NativePath& directory) {
+#ifdef _WIN32
+    return directory + L"\\Config.ini";
+#else
+    return directory + "/Config.ini";
+#endif
 }
 
 std::wstring JoinItemList(const std::vector<std::wstring>& items) {
@@ -85,7 +86,7 @@ bool ParseBooleanText(std::string_view text) {
 
 ProtectionSettings LoadSettings() { return LoadSettings(platform::ApplicationDirectory()); }
 
-ProtectionSettings LoadSettings(const std::filesystem::path& directory) {
+ProtectionSettings LoadSettings(const NativePath& directory) {
     std::string bytes;
     const auto file = SettingsFilePath(directory);
     if (platform::Inspect(file) != platform::FileState::Unusable) platform::ReadWholeFile(file, bytes);
@@ -113,7 +114,7 @@ bool SaveSettings(const ProtectionSettings& settings) {
     return SaveSettings(settings, platform::ApplicationDirectory());
 }
 
-bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory) {
+bool SaveSettings(const ProtectionSettings& settings, const NativePath& directory) {
     return TrySaveSettings(settings, directory) == SaveResult::Saved;
 }
 
@@ -121,7 +122,7 @@ SaveResult TrySaveSettings(const ProtectionSettings& settings) {
     return TrySaveSettings(settings, platform::ApplicationDirectory());
 }
 
-SaveResult TrySaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory) {
+SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory) {
     struct Entry {
         std::string_view key;
         std::string value;
@@ -161,7 +162,7 @@ SaveResult TrySaveSettings(const ProtectionSettings& settings, const std::filesy
     return platform::ReplaceFileContents(file, document.bytes()) ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
-FileCoding StoredCoding(const std::filesystem::path& directory) {
+FileCoding StoredCoding(const NativePath& directory) {
     std::string bytes;
     const auto file = SettingsFilePath(directory);
     if (platform::Inspect(file) != platform::FileState::Unusable) platform::ReadWholeFile(file, bytes);

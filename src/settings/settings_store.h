@@ -1,11 +1,11 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "byte_order.h"
+#include "native_path.h"
 #include "protection_settings.h"
 
 // Loading and saving the settings in Config.ini, in the directory of the
@@ -15,13 +15,13 @@ namespace settings {
 // The settings stored in Config.ini; defaults for a missing file, section
 // or key. Never fails.
 ProtectionSettings LoadSettings();
-ProtectionSettings LoadSettings(const std::filesystem::path& directory);
+ProtectionSettings LoadSettings(const NativePath& directory);
 
 // Writes the seven keys into Config.ini in one step. False, with the file
 // left exactly as it was, when the file is read-only or cannot be replaced,
 // or when a text fails CanStoreText.
 bool SaveSettings(const ProtectionSettings& settings);
-bool SaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory);
+bool SaveSettings(const ProtectionSettings& settings, const NativePath& directory);
 
 // SaveSettings, telling why nothing was written.
 enum class SaveResult {
@@ -31,14 +31,14 @@ enum class SaveResult {
     WriteFailed,     // read-only, or the file could not be read or replaced
 };
 SaveResult TrySaveSettings(const ProtectionSettings& settings);
-SaveResult TrySaveSettings(const ProtectionSettings& settings, const std::filesystem::path& directory);
+SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory);
 
 // The coding the stored Config.ini announces; GBK for a missing file.
 FileCoding StoredCoding();
-FileCoding StoredCoding(const std::filesystem::path& directory);
+FileCoding StoredCoding(const NativePath& directory);
 
 // Config.ini in the directory, joined as the texts stand.
-std::filesystem::path SettingsFilePath(const std::filesystem::path& directory);
+NativePath SettingsFilePath(const NativePath& directory);
 
 // The coding of a list as one value: "|" before the first item and after
 // every item, the empty text for no items.

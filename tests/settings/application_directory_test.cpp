@@ -13,9 +13,9 @@ namespace fs = std::filesystem;
 
 fs::path ProbeProgram() {
 #ifdef _WIN32
-    return settings::platform::ApplicationDirectory() / "settings_probe.exe";
+    return fs::path(settings::platform::ApplicationDirectory()) / "settings_probe.exe";
 #else
-    return settings::platform::ApplicationDirectory() / "settings_probe";
+    return fs::path(settings::platform::ApplicationDirectory()) / "settings_probe";
 #endif
 }
 

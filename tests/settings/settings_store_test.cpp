@@ -250,7 +250,7 @@ TEST(SettingsStore, PathIsTheDirectoryTextJoinedWithConfigIni) {
     auto expected = dir.native();
     expected += sep;
     expected += std::filesystem::path("Config.ini").native();
-    EXPECT_EQ(settings::SettingsFilePath(dir).native(), expected);
+    EXPECT_EQ(settings::SettingsFilePath(dir), expected);
 }
 
 }  // namespace

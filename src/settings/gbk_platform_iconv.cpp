@@ -64,4 +64,11 @@ bool EncodeGbkStrict(std::wstring_view text, std::string& out) {
            converter.Convert(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t), out);
 }
 
+bool AppendWellFormedGbk(std::string_view bytes, size_t, std::wstring& out) {
+    std::wstring decoded;
+    if (!DecodeGbkStrict(bytes, decoded)) return false;
+    out += decoded;
+    return true;
+}
+
 }  // namespace settings::platform

@@ -24,14 +24,11 @@ size_t CharLength(std::string_view bytes, size_t at) {
     return 0;
 }
 
-// Decodes bytes that are well formed; a pair that the code page leaves
-// unmapped becomes one replacement character.
-void AppendWellFormed(std::string_view run, std::wstring& out) {
+// Decodes bytes that are well formed, `characters` characters; a pair that
+// the code page leaves unmapped becomes one replacement character.
+void AppendWellFormed(std::string_view run, size_t characters, std::wstring& out) {
+    if (platform::AppendWellFormedGbk(run, characters, out)) return;
     std::wstring decoded;
-    if (platform::DecodeGbkStrict(run, decoded)) {
-        out += decoded;
-        return;
-    }
     for (size_t at = 0; at < run.size();) {
         const size_t length = CharLength(run, at);
         if (platform::DecodeGbkStrict(run.substr(at, length), decoded)) {
@@ -51,9 +48,18 @@ std::wstring DecodeGbk(std::string_view bytes) {
     size_t at = 0;
     while (at < bytes.size()) {
         const size_t runStart = at;
-        size_t length = 0;
-        while (at < bytes.size() && (length = CharLength(bytes, at)) != 0) at += length;
-        if (at > runStart) AppendWellFormed(bytes.substr(runStart, at - runStart), out);
+        size_t length = 0, characters = 0;
+        while (at < bytes.size()) {
+            // ASCII, most of any file, goes by quickly.
+            while (at < bytes.size() && static_cast<unsigned char>(bytes[at]) < 0x80) {
+                ++at;
+                ++characters;
+            }
+            if (at == bytes.size() || (length = CharLength(bytes, at)) == 0) break;
+            at += length;
+            ++characters;
+        }
+        if (at > runStart) AppendWellFormed(bytes.substr(runStart, at - runStart), characters, out);
         if (at < bytes.size()) {
             out += kReplacement;
             ++at;

@@ -132,14 +132,16 @@ IniDocument::Location IniDocument::Scan(std::string_view section, const std::str
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
-    return std::move(Get(section, {key}).front());
+    const auto value = Get(section, {key}).front();
+    if (!value) return std::nullopt;
+    return std::string(*value);
 }
 
-std::vector<std::optional<std::string>> IniDocument::Get(std::string_view section,
-                                                         std::initializer_list<std::string_view> keys) const {
+std::vector<std::optional<std::string_view>> IniDocument::Get(std::string_view section,
+                                                              std::initializer_list<std::string_view> keys) const {
     std::vector<KeyLine> lines(keys.size());
     Scan(section, keys.begin(), lines.data(), keys.size());
-    std::vector<std::optional<std::string>> values(keys.size());
+    std::vector<std::optional<std::string_view>> values(keys.size());
     for (size_t k = 0; k < keys.size(); ++k) {
         if (!lines[k].found) continue;
         std::string_view value =
@@ -147,7 +149,7 @@ std::vector<std::optional<std::string>> IniDocument::Get(std::string_view sectio
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
             value = value.substr(1, value.size() - 2);
         }
-        values[k] = std::string(value);
+        values[k] = value;
     }
     return values;
 }

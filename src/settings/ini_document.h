@@ -31,9 +31,10 @@ public:
     // of matching quotation marks around it; nothing when the section or the
     // key is missing.
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
-    // The values of several keys of one section, found in one reading.
-    std::vector<std::optional<std::string>> Get(std::string_view section,
-                                                std::initializer_list<std::string_view> keys) const;
+    // The values of several keys of one section, found in one reading. They
+    // point into the document and last as long as it is not changed.
+    std::vector<std::optional<std::string_view>> Get(std::string_view section,
+                                                     std::initializer_list<std::string_view> keys) const;
 
     // Gives the key this value. A present key keeps its line up to the "=";
     // a missing key is added after the last non-blank line of its section; a

@@ -34,6 +34,7 @@ const Mapping kMappings[] = {
     {"\xA8\xA6", L"\u00E9"},      // pinyin e with acute
     {"\x81\x40", L"\u4E02"},      // first character of the GBK extension
     {"\xFE\x4F", L"\uFA29"},      // last row of the extension
+    {"/a?\xCD\xBC", L"/a?图"},      // "?", which stands for unmapped bytes in some conversions
 };
 
 TEST(GbkText, DecodesAndEncodesTheCodePageExactly) {

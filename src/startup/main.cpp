@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <commctrl.h>
 
 #include "frm_begin.h"
 #include "host.h"
@@ -26,8 +25,10 @@ void LoadLibrariesFromSystemOnly() {
 // settings window, and the program ends when that closes.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     LoadLibrariesFromSystemOnly();
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    // No InitCommonControlsEx: the manifest's common controls 6 take over
+    // the standard control classes by themselves, and load only when the
+    // main window creates its first control, not before the start-up
+    // picture.
 
     const startup::SingleInstance instance(startup::kProgramInstanceName);
     forms::DesktopHost host;

@@ -239,16 +239,22 @@ public:
     }
     ~ImmutableFolder() {
         if (locked_) Change(L"-i", false);
+        for (const auto& probe : probes_) {
+            if (!probe.empty()) DeleteFileW(probe.c_str());
+        }
     }
     bool locked() const { return locked_; }
 
 private:
-    bool RefusesNewFiles() const {
-        const std::wstring probe = (folder_ / L"probe").native();
+    // Tries a new name in the folder. A probe made just before the lock
+    // took hold may no longer be removable; it is removed after unlocking.
+    bool RefusesNewFiles() {
+        const std::wstring probe = (folder_ / (L"probe" + std::to_wstring(probes_.size()))).native();
         const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) return true;
         CloseHandle(file);
-        DeleteFileW(probe.c_str());
+        probes_.push_back(probe);
+        if (DeleteFileW(probe.c_str())) probes_.back().clear();
         return false;
     }
     // Runs chattr and waits up to ten seconds for the folder to lock or
@@ -274,6 +280,7 @@ private:
 
     std::filesystem::path folder_;
     std::wstring unixFolder_;
+    std::vector<std::wstring> probes_;  // emptied once removed
     bool locked_ = false;
 };
 

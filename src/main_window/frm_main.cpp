@@ -28,7 +28,8 @@ std::wstring OtherCodingMessage(const wchar_t* coding) {
     return std::wstring(L"Config.ini 是") + coding + L"编码的文件，本程序只能写GBK编码的设置文件。为免损坏该文件，设置未保存。";
 }
 
-// The first text of the record that Config.ini cannot hold.
+// The first text of the record that Config.ini cannot hold, looked for once
+// the save has refused one.
 const std::wstring* FirstUnstorable(const settings::ProtectionSettings& record) {
     if (!settings::CanStoreText(record.redirectFile)) return &record.redirectFile;
     for (const auto* list : {&record.freePaths, &record.friendUrls}) {
@@ -116,17 +117,26 @@ bool frmMain::cmdSave_Click() {
     record.redirectFile = redirectFile_;
     record.freePaths = ListItems(List1);
     record.friendUrls = ListItems(List2);
-    if (const std::wstring* text = FirstUnstorable(record)) {
-        host().ShowMessage(hwnd(), UnstorableMessage(*text), L"错误");
-        return false;
-    }
-    const settings::SaveResult result = settingsDirectory_ ? settings::TrySaveSettings(record, *settingsDirectory_)
-                                                           : settings::TrySaveSettings(record);
-    if (result == settings::SaveResult::OtherCoding) {
-        const auto coding = settingsDirectory_ ? settings::StoredCoding(*settingsDirectory_) : settings::StoredCoding();
-        host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(coding)), kApplicationTitle);
-    } else if (result != settings::SaveResult::Saved) {
-        host().ShowMessage(hwnd(), L"写文件时出错", kApplicationTitle);
+    settings::FileCoding coding = settings::FileCoding::Gbk;
+    const settings::SaveResult result = settingsDirectory_
+                                            ? settings::TrySaveSettings(record, *settingsDirectory_, &coding)
+                                            : settings::TrySaveSettings(record, &coding);
+    switch (result) {
+        case settings::SaveResult::Saved:
+            break;
+        case settings::SaveResult::UnstorableText:
+            // The text is named; were none found, the failure is still told.
+            if (const std::wstring* text = FirstUnstorable(record)) {
+                host().ShowMessage(hwnd(), UnstorableMessage(*text), L"错误");
+                break;
+            }
+            [[fallthrough]];
+        case settings::SaveResult::WriteFailed:
+            host().ShowMessage(hwnd(), L"写文件时出错", kApplicationTitle);
+            break;
+        case settings::SaveResult::OtherCoding:
+            host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(coding)), kApplicationTitle);
+            break;
     }
     return result == settings::SaveResult::Saved;
 }

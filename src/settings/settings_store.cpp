@@ -118,11 +118,12 @@ bool SaveSettings(const ProtectionSettings& settings, const NativePath& director
     return TrySaveSettings(settings, directory) == SaveResult::Saved;
 }
 
-SaveResult TrySaveSettings(const ProtectionSettings& settings) {
-    return TrySaveSettings(settings, platform::ApplicationDirectory());
+SaveResult TrySaveSettings(const ProtectionSettings& settings, FileCoding* storedCoding) {
+    return TrySaveSettings(settings, platform::ApplicationDirectory(), storedCoding);
 }
 
-SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory) {
+SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory,
+                           FileCoding* storedCoding) {
     struct Entry {
         std::string_view key;
         std::string value;
@@ -156,19 +157,13 @@ SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath&
         case platform::FileState::Unusable:
             return SaveResult::WriteFailed;
     }
-    if (CodingOf(bytes) != FileCoding::Gbk) return SaveResult::OtherCoding;
+    if (const FileCoding coding = CodingOf(bytes); coding != FileCoding::Gbk) {
+        if (storedCoding) *storedCoding = coding;
+        return SaveResult::OtherCoding;
+    }
     IniDocument document(std::move(bytes));
     for (const auto& entry : entries) document.Set(kSection, entry.key, entry.value);
     return platform::ReplaceFileContents(file, document.bytes()) ? SaveResult::Saved : SaveResult::WriteFailed;
 }
-
-FileCoding StoredCoding(const NativePath& directory) {
-    std::string bytes;
-    const auto file = SettingsFilePath(directory);
-    if (platform::Inspect(file) != platform::FileState::Unusable) platform::ReadWholeFile(file, bytes);
-    return CodingOf(bytes);
-}
-
-FileCoding StoredCoding() { return StoredCoding(platform::ApplicationDirectory()); }
 
 }  // namespace settings

@@ -30,12 +30,11 @@ enum class SaveResult {
     OtherCoding,     // the file announces another coding than GBK (see byte_order.h)
     WriteFailed,     // read-only, or the file could not be read or replaced
 };
-SaveResult TrySaveSettings(const ProtectionSettings& settings);
-SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory);
-
-// The coding the stored Config.ini announces; GBK for a missing file.
-FileCoding StoredCoding();
-FileCoding StoredCoding(const NativePath& directory);
+// With OtherCoding, `storedCoding` (when given) receives the coding the file
+// announces.
+SaveResult TrySaveSettings(const ProtectionSettings& settings, FileCoding* storedCoding = nullptr);
+SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory,
+                           FileCoding* storedCoding = nullptr);
 
 // Config.ini in the directory, joined as the texts stand.
 NativePath SettingsFilePath(const NativePath& directory);

@@ -4,6 +4,7 @@
 
 #include "dpi.h"
 #include "host.h"
+#include "resource.h"
 
 namespace forms {
 namespace {
@@ -11,7 +12,6 @@ namespace {
 // Forms with the program's icon and forms without one are two classes.
 constexpr wchar_t kIconClassName[] = L"HotlinkConfigForm";
 constexpr wchar_t kPlainClassName[] = L"HotlinkConfigPlainForm";
-constexpr int kProgramIconId = 1;
 
 const wchar_t* RegisterFormClass(HINSTANCE instance, WNDPROC proc, bool hasIcon) {
     const wchar_t* name = hasIcon ? kIconClassName : kPlainClassName;
@@ -25,25 +25,30 @@ const wchar_t* RegisterFormClass(HINSTANCE instance, WNDPROC proc, bool hasIcon)
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     if (hasIcon) {
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
-        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM));
+        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     }
     wc.lpszClassName = name;
     return RegisterClassExW(&wc) ? name : nullptr;
 }
 
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)), L'\0');
+    const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()) + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
 // The size of a label's caption on one line in the label's font.
 SIZE TextExtent(HWND label) {
     SIZE size{};
-    const int length = GetWindowTextLengthW(label);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    GetWindowTextW(label, text.data(), length + 1);
+    const std::wstring text = WindowText(label);
     const HDC dc = GetDC(label);
     if (!dc) return size;
     const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
     RECT rect{};
-    DrawTextW(dc, text.c_str(), length, &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     size.cx = rect.right - rect.left;
@@ -253,13 +258,7 @@ void Form::Enable(int id, bool enabled) {
     if (handOn) SetFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
 }
 
-std::wstring Form::Text(int id) const {
-    const HWND control = Control(id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)), L'\0');
-    const int got = GetWindowTextW(control, text.data(), static_cast<int>(text.size()) + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
-}
+std::wstring Form::Text(int id) const { return WindowText(Control(id)); }
 
 void Form::FocusOn(int id) {
     // SetFocus, unlike the dialog manager's tabbing, leaves an edit box's

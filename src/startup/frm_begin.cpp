@@ -32,10 +32,7 @@ void frmBegin::OnClick() { Form_Click(); }
 void frmBegin::OnEnterKey() { Form_Click(); }
 
 void frmBegin::Form_Load() {
-    if (anotherInstanceRunning_) {
-        ending_ = true;
-        return;
-    }
+    if (anotherInstanceRunning_) return;
     // Its result does not matter: the window works the same below others.
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     picture_ = LoadStartPicture(GetModuleHandleW(nullptr));

@@ -23,9 +23,9 @@ public:
 
     static const forms::FormLayout& Layout();
 
-    // True when loading found another copy of the program running: the
-    // program ends at once, showing nothing.
-    bool ending() const { return ending_; }
+    // True when another copy of the program runs: loading then does
+    // nothing, and the program ends at once, showing nothing.
+    bool ending() const { return anotherInstanceRunning_; }
 
 protected:
     void OnLoad() override;
@@ -38,7 +38,6 @@ private:
     void Form_Click();
 
     bool anotherInstanceRunning_;
-    bool ending_ = false;
     HBITMAP picture_ = nullptr;
     // The main window lives on after this window has closed.
     std::unique_ptr<main_window::frmMain> main_;

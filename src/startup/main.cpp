@@ -34,7 +34,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     forms::DesktopHost host;
     startup::frmBegin begin(host, instance.another_running());
     if (!begin.Load()) {
-        MessageBoxW(nullptr, L"无法创建启动窗口。", L"澜星V3.0设置", MB_OK);
+        MessageBoxW(nullptr, L"无法创建启动窗口。", main_window::kApplicationTitle, MB_OK);
         return 1;
     }
     // Another copy runs: this one ends without a word.

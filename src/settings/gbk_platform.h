@@ -10,10 +10,10 @@ namespace settings::platform {
 bool DecodeGbkStrict(std::string_view bytes, std::wstring& out);
 bool EncodeGbkStrict(std::wstring_view text, std::string& out);
 
-// DecodeGbkStrict for bytes already known to be well formed: ASCII, 0x80 and
-// lead bytes with trail bytes, `characters` characters in all. The text is
-// appended to `out`, which is left as it was on failure. May be quicker;
-// fails exactly when DecodeGbkStrict does.
-bool AppendWellFormedGbk(std::string_view bytes, size_t characters, std::wstring& out);
+// A quicker way for bytes already known to be well formed: ASCII, 0x80 and
+// lead bytes with trail bytes, `characters` characters in all. Appends their
+// text to `out` when the platform can be sure of every character; false,
+// with `out` as it was, sends the caller the strict way.
+bool AppendWellFormedGbkQuickly(std::string_view bytes, size_t characters, std::wstring& out);
 
 }  // namespace settings::platform

@@ -64,11 +64,7 @@ bool EncodeGbkStrict(std::wstring_view text, std::string& out) {
            converter.Convert(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t), out);
 }
 
-bool AppendWellFormedGbk(std::string_view bytes, size_t, std::wstring& out) {
-    std::wstring decoded;
-    if (!DecodeGbkStrict(bytes, decoded)) return false;
-    out += decoded;
-    return true;
-}
+// iconv has no quicker way.
+bool AppendWellFormedGbkQuickly(std::string_view, size_t, std::wstring&) { return false; }
 
 }  // namespace settings::platform

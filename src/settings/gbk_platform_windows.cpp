@@ -38,7 +38,7 @@ bool EncodeGbkStrict(std::wstring_view text, std::string& out) {
     return true;
 }
 
-bool AppendWellFormedGbk(std::string_view bytes, size_t characters, std::wstring& out) {
+bool AppendWellFormedGbkQuickly(std::string_view bytes, size_t characters, std::wstring& out) {
     // Asked to refuse unmapped bytes, the conversion takes a slow path; let
     // loose, it puts the code page's default character for any of them. So
     // the quick conversion counts when it gives one unit per character and
@@ -61,10 +61,7 @@ bool AppendWellFormedGbk(std::string_view bytes, size_t characters, std::wstring
         }
         out.resize(start);
     }
-    std::wstring decoded;
-    if (!DecodeGbkStrict(bytes, decoded)) return false;
-    out += decoded;
-    return true;
+    return false;
 }
 
 }  // namespace settings::platform

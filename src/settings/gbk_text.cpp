@@ -27,8 +27,12 @@ size_t CharLength(std::string_view bytes, size_t at) {
 // Decodes bytes that are well formed, `characters` characters; a pair that
 // the code page leaves unmapped becomes one replacement character.
 void AppendWellFormed(std::string_view run, size_t characters, std::wstring& out) {
-    if (platform::AppendWellFormedGbk(run, characters, out)) return;
+    if (platform::AppendWellFormedGbkQuickly(run, characters, out)) return;
     std::wstring decoded;
+    if (platform::DecodeGbkStrict(run, decoded)) {
+        out += decoded;
+        return;
+    }
     for (size_t at = 0; at < run.size();) {
         const size_t length = CharLength(run, at);
         if (platform::DecodeGbkStrict(run.substr(at, length), decoded)) {

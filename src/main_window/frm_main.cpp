@@ -12,14 +12,67 @@ namespace {
 constexpr wchar_t kSavedNotice[] =
     L"修改设置后新的设置将在15分钟内生效，如想立即生效则请重新启动IIS服务器!";
 
-// The message for a text that Config.ini cannot hold, naming the text.
-std::wstring UnstorableMessage(const std::wstring& text) {
+// A text as a message names it: shortened when long, on one line.
+std::wstring Shown(const std::wstring& text) {
     constexpr size_t kShown = 40;
     std::wstring shown = text.size() > kShown ? text.substr(0, kShown) + L"…" : text;
     for (auto& c : shown) {
         if (c == L'\r' || c == L'\n' || c == L'\0') c = L' ';
     }
-    return L"无法保存“" + shown + L"”：其中含有设置文件（GBK编码）不能保存的字符。设置未保存。";
+    return L"“" + shown + L"”";
+}
+
+// The message for a text that Config.ini cannot hold, naming the text.
+std::wstring UnstorableMessage(const std::wstring& text) {
+    return L"无法保存" + Shown(text) + L"：其中含有设置文件（GBK编码）不能保存的字符。设置未保存。";
+}
+
+// The second line of "写文件时出错": what went wrong and what to do.
+std::wstring WriteFailureCause(const settings::SaveReport& report) {
+    switch (report.result) {
+        case settings::SaveResult::ReadOnly:
+            return L"Config.ini 是只读文件：请先在文件属性中去掉“只读”。";
+        case settings::SaveResult::NotAFile:
+            return L"Config.ini 是一个文件夹，不是文件。";
+        default:
+            break;
+    }
+    switch (report.error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return L"没有写入权限：过滤器所在的文件夹通常要以管理员身份运行本程序才能写入。";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_UNABLE_TO_REMOVE_REPLACED:
+            return L"Config.ini 正被其他程序使用：请关闭该程序后再试。";
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return L"磁盘已满：请腾出空间后再试。";
+    }
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(report.error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring cause = length > 0 ? std::wstring(text, length) : L"错误代码 " + std::to_wstring(report.error);
+    LocalFree(text);
+    while (!cause.empty() && (cause.back() == L'\n' || cause.back() == L'\r' || cause.back() == L' ')) cause.pop_back();
+    return cause;
+}
+
+// The notice of a save whose values the filter reads only in part.
+std::wstring FilterReadingMessage(const settings::ProtectionSettings& record, const settings::FilterReading& reading) {
+    std::wstring message = L"设置已保存，但过滤器每项设置只读取前999字节：";
+    if (!reading.redirectFileWhole) message += L"\n自定义盗链后转向的文件太长，过滤器读不全。";
+    const auto list = [&](const std::vector<std::wstring>& items, size_t read, const wchar_t* name, const wchar_t* unit) {
+        if (read == items.size()) return;
+        message += L"\n" + std::wstring(name) + L"太长，过滤器只读取前" + std::to_wstring(read) + L"个" + unit +
+                   L"（共" + std::to_wstring(items.size()) + L"个），从" + Shown(items[read]) + L"起的" + unit +
+                   L"不起作用。";
+    };
+    list(record.freePaths, reading.freePathsRead, L"目录列表", L"目录");
+    list(record.friendUrls, reading.friendUrlsRead, L"友情站点列表", L"站点");
+    return message;
 }
 
 // The message for a Config.ini that announces another coding: this editor
@@ -117,12 +170,14 @@ bool frmMain::cmdSave_Click() {
     record.redirectFile = redirectFile_;
     record.freePaths = ListItems(List1);
     record.friendUrls = ListItems(List2);
-    settings::FileCoding coding = settings::FileCoding::Gbk;
-    const settings::SaveResult result = settingsDirectory_
-                                            ? settings::TrySaveSettings(record, *settingsDirectory_, &coding)
-                                            : settings::TrySaveSettings(record, &coding);
-    switch (result) {
+    const settings::SaveReport report = settingsDirectory_ ? settings::TrySaveSettings(record, *settingsDirectory_)
+                                                           : settings::TrySaveSettings(record);
+    switch (report.result) {
         case settings::SaveResult::Saved:
+            if (const auto& r = report.reading; !r.redirectFileWhole || r.freePathsRead < record.freePaths.size() ||
+                                               r.friendUrlsRead < record.friendUrls.size()) {
+                host().ShowMessage(hwnd(), FilterReadingMessage(record, r), L"提示");
+            }
             break;
         case settings::SaveResult::UnstorableText:
             // The text is named; were none found, the failure is still told.
@@ -130,15 +185,18 @@ bool frmMain::cmdSave_Click() {
                 host().ShowMessage(hwnd(), UnstorableMessage(*text), L"错误");
                 break;
             }
-            [[fallthrough]];
-        case settings::SaveResult::WriteFailed:
             host().ShowMessage(hwnd(), L"写文件时出错", kApplicationTitle);
             break;
         case settings::SaveResult::OtherCoding:
-            host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(coding)), kApplicationTitle);
+            host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(report.storedCoding)), kApplicationTitle);
+            break;
+        case settings::SaveResult::ReadOnly:
+        case settings::SaveResult::NotAFile:
+        case settings::SaveResult::WriteFailed:
+            host().ShowMessage(hwnd(), L"写文件时出错\n" + WriteFailureCause(report), kApplicationTitle);
             break;
     }
-    return result == settings::SaveResult::Saved;
+    return report.result == settings::SaveResult::Saved;
 }
 
 void frmMain::cmdOK_Click() {

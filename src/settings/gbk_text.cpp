@@ -13,15 +13,18 @@ bool IsTrailByte(unsigned char c) {
     return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFE);
 }
 
-// Length of the character that starts at `at`, by the shape of code page
-// 936 alone: 1 for ASCII and the euro sign 0x80, 2 for a lead byte
-// 0x81-0xFE with a trail byte, 0 where no character can start.
-size_t CharLength(std::string_view bytes, size_t at) {
+// Length of the character that starts at `at`, as the platform's own
+// conversion (and with it the profile reader) divides the bytes: a lead byte
+// 0x81-0xFE takes the byte after it, whatever it is, unless that is NUL or
+// missing. `valid` tells whether the character can be one of code page 936:
+// ASCII, the euro sign 0x80, or a lead byte with a trail byte.
+size_t CharLength(std::string_view bytes, size_t at, bool& valid) {
     const auto c = static_cast<unsigned char>(bytes[at]);
-    if (c <= 0x80) return 1;
-    if (c == 0xFF) return 0;
-    if (at + 1 < bytes.size() && IsTrailByte(static_cast<unsigned char>(bytes[at + 1]))) return 2;
-    return 0;
+    valid = c <= 0x80;
+    if (c <= 0x80 || c == 0xFF) return 1;
+    if (at + 1 == bytes.size() || bytes[at + 1] == '\0') return 1;
+    valid = IsTrailByte(static_cast<unsigned char>(bytes[at + 1]));
+    return 2;
 }
 
 // Decodes bytes that are well formed, `characters` characters; a pair that
@@ -34,7 +37,8 @@ void AppendWellFormed(std::string_view run, size_t characters, std::wstring& out
         return;
     }
     for (size_t at = 0; at < run.size();) {
-        const size_t length = CharLength(run, at);
+        bool valid = true;
+        const size_t length = CharLength(run, at, valid);
         if (platform::DecodeGbkStrict(run.substr(at, length), decoded)) {
             out += decoded;
         } else {
@@ -53,20 +57,23 @@ std::wstring DecodeGbk(std::string_view bytes) {
     while (at < bytes.size()) {
         const size_t runStart = at;
         size_t length = 0, characters = 0;
+        bool valid = true;
         while (at < bytes.size()) {
             // ASCII, most of any file, goes by quickly.
             while (at < bytes.size() && static_cast<unsigned char>(bytes[at]) < 0x80) {
                 ++at;
                 ++characters;
             }
-            if (at == bytes.size() || (length = CharLength(bytes, at)) == 0) break;
+            if (at == bytes.size()) break;
+            length = CharLength(bytes, at, valid);
+            if (!valid) break;
             at += length;
             ++characters;
         }
         if (at > runStart) AppendWellFormed(bytes.substr(runStart, at - runStart), characters, out);
         if (at < bytes.size()) {
-            out += kReplacement;
-            ++at;
+            out += kReplacement;  // one for the whole character
+            at += length;
         }
     }
     return out;

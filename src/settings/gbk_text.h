@@ -9,9 +9,10 @@
 // machine's own ANSI code page is.
 namespace settings {
 
-// Decodes GBK bytes. Bytes that do not form a character of code page 936
-// become U+FFFD, one per byte (one per pair for an unmapped double-byte
-// pair); decoding never fails.
+// Decodes GBK bytes, divided into characters as the platform's conversion
+// divides them: a lead byte 0x81-0xFE takes the byte after it, whatever it
+// is, unless that is NUL or missing. A character that code page 936 does not
+// map becomes one U+FFFD; decoding never fails.
 std::wstring DecodeGbk(std::string_view bytes);
 
 // Encodes text as GBK; nothing when a character has no exact counterpart in

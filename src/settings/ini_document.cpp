@@ -8,16 +8,84 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
+bool IsLeadByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x81 && u <= 0xFE;
 }
 
-// One line: its text runs from `begin` to `textEnd`, its line ending from
-// there to `end` (empty on a last line without one).
+// Tab, LF, VT, FF, CR, Ctrl-Z and space. None of them is a lead byte, so
+// each is a character of its own wherever a character begins.
+bool IsTrimmed(char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == ' '; }
+
+// Whether a character begins at `at`, given that one begins at `from`. A
+// byte that is no lead byte always ends a character, so the characters
+// before `at` pair up from the first of the lead bytes that run up to it:
+// an odd run leaves its last byte to take the one at `at`. NUL is taken by
+// no lead byte.
+bool StartsCharacter(std::string_view bytes, size_t from, size_t at) {
+    if (bytes[at] == '\0') return true;
+    size_t leads = 0;
+    while (at > from && IsLeadByte(bytes[at - 1])) {
+        --at;
+        ++leads;
+    }
+    return leads % 2 == 0;
+}
+
+// The first character `c`, an ASCII byte, in [from, to) where a character
+// begins at `from`; `to` when there is none. Values can be long (list values
+// run to hundreds of kilobytes), so the bytes are searched with memchr.
+size_t FindCharacter(std::string_view bytes, size_t from, size_t to, char c) {
+    while (from < to) {
+        const void* hit = std::memchr(bytes.data() + from, c, to - from);
+        if (!hit) return to;
+        const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - bytes.data());
+        if (StartsCharacter(bytes, from, at)) return at;
+        from = at + 1;  // it was the second byte of a character
+    }
+    return to;
+}
+
+// The first CR or LF in [from, to) that is a character of its own.
+size_t FindLineBreak(std::string_view bytes, size_t from, size_t to) {
+    while (from < to) {
+        const char* begin = bytes.data() + from;
+        const size_t left = to - from;
+        const void* lf = std::memchr(begin, '\n', left);
+        const size_t beforeLf = lf ? static_cast<size_t>(static_cast<const char*>(lf) - begin) : left;
+        const void* cr = std::memchr(begin, '\r', beforeLf);
+        const void* stop = cr ? cr : lf;
+        if (!stop) return to;
+        const size_t at = static_cast<size_t>(static_cast<const char*>(stop) - bytes.data());
+        if (StartsCharacter(bytes, from, at)) return at;
+        from = at + 1;
+    }
+    return to;
+}
+
+// [begin, end) without the trimmed characters at its ends; a character
+// begins at `begin`.
+void Trim(std::string_view bytes, size_t& begin, size_t& end) {
+    while (begin < end && IsTrimmed(bytes[begin])) ++begin;
+    while (end > begin && IsTrimmed(bytes[end - 1]) && StartsCharacter(bytes, begin, end - 1)) --end;
+}
+
+// A name or value ends at its first NUL.
+size_t CutAtNul(std::string_view bytes, size_t begin, size_t end) {
+    const void* nul = std::memchr(bytes.data() + begin, '\0', end - begin);
+    return nul ? static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()) : end;
+}
+
+// Whether the reader takes a pair of quotation marks off [begin, end): two
+// characters or more, the first and the last the same quotation mark.
+bool IsQuoted(std::string_view bytes, size_t begin, size_t end) {
+    if (end - begin < 2) return false;
+    const char first = bytes[begin];
+    return (first == '"' || first == '\'') && bytes[end - 1] == first && StartsCharacter(bytes, begin, end - 1);
+}
+
+// One line: its text runs from `begin` to `textEnd`, its line ending (CRLF,
+// CR or LF) from there to `end`; none on a last line without one.
 struct Line {
     size_t begin = 0;
     size_t textEnd = 0;
@@ -31,44 +99,53 @@ public:
     bool Next(Line& line) {
         if (at_ >= bytes_.size()) return false;
         line.begin = at_;
-        const size_t stop = LineBreak();
-        if (stop == std::string_view::npos) {
-            line.textEnd = line.end = bytes_.size();
-        } else {
-            line.textEnd = stop;
-            const bool crlf = bytes_[stop] == '\r' && stop + 1 < bytes_.size() && bytes_[stop + 1] == '\n';
-            line.end = stop + (crlf ? 2 : 1);
-        }
+        line.textEnd = FindLineBreak(bytes_, at_, bytes_.size());
+        line.end = line.textEnd;
+        if (line.end < bytes_.size()) line.end += bytes_.substr(line.end, 2) == kLineEnd ? 2 : 1;
         at_ = line.end;
         return true;
     }
 
 private:
-    // Where the next CR or LF stands. Values can be long (list values run to
-    // hundreds of kilobytes), so both are searched with memchr.
-    size_t LineBreak() const {
-        const char* begin = bytes_.data() + at_;
-        const size_t left = bytes_.size() - at_;
-        const void* lf = std::memchr(begin, '\n', left);
-        const size_t lfLength = lf ? static_cast<size_t>(static_cast<const char*>(lf) - begin) : left;
-        const void* cr = std::memchr(begin, '\r', lfLength);
-        const char* stop = cr ? static_cast<const char*>(cr) : lf ? static_cast<const char*>(lf) : nullptr;
-        return stop ? static_cast<size_t>(stop - bytes_.data()) : std::string_view::npos;
-    }
-
     std::string_view bytes_;
     size_t at_ = 0;
 };
 
-enum class LineKind { Blank, Section, Other };
+// What a line is to the reader. `begin` and `end` are its text without the
+// trimmed characters at the ends; for a key line `equals` is where its "="
+// stands (`end` when it has none).
+struct Parsed {
+    enum Kind { Blank, Section, Key } kind = Blank;
+    size_t begin = 0, end = 0;
+    size_t nameBegin = 0, nameEnd = 0;  // up to its first NUL
+    size_t equals = 0;
+};
 
-LineKind Classify(std::string_view text, std::string_view& sectionName) {
-    const std::string_view trimmed = TrimBlanks(text);
-    if (trimmed.empty()) return LineKind::Blank;
-    if (trimmed.front() != '[') return LineKind::Other;
-    const size_t close = trimmed.find(']');
-    sectionName = close == std::string_view::npos ? std::string_view() : TrimBlanks(trimmed.substr(1, close - 1));
-    return LineKind::Section;
+Parsed Parse(std::string_view bytes, const Line& line) {
+    Parsed p;
+    p.begin = line.begin;
+    p.end = line.textEnd;
+    Trim(bytes, p.begin, p.end);
+    if (p.begin == p.end) return p;
+    if (bytes[p.begin] == '[') {
+        size_t close = p.end;
+        for (size_t at = p.begin + 1; (at = FindCharacter(bytes, at, p.end, ']')) < p.end; ++at) close = at;
+        if (close < p.end) {
+            p.kind = Parsed::Section;
+            p.nameBegin = p.begin + 1;
+            p.nameEnd = close;
+            Trim(bytes, p.nameBegin, p.nameEnd);
+            p.nameEnd = CutAtNul(bytes, p.nameBegin, p.nameEnd);
+            return p;
+        }
+    }
+    p.kind = Parsed::Key;
+    p.equals = FindCharacter(bytes, p.begin, p.end, '=');
+    p.nameBegin = p.begin;
+    p.nameEnd = p.equals;
+    Trim(bytes, p.nameBegin, p.nameEnd);
+    p.nameEnd = CutAtNul(bytes, p.nameBegin, p.nameEnd);
+    return p;
 }
 
 }  // namespace
@@ -86,15 +163,18 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 struct IniDocument::KeyLine {
     bool found = false;
-    size_t valueBegin = 0;  // just after the key's "="
-    size_t valueEnd = 0;    // end of the key line's text
-    size_t lineEnd = 0;     // end of the key line, ending included
+    bool hasValue = false;  // the line has an "="
+    size_t writeAt = 0;     // just after the "=", or after the name on a line without one
+    size_t valueBegin = 0;  // the value as the reader reads it
+    size_t valueEnd = 0;
+    size_t lineEnd = 0;  // end of the key line, ending included
 };
 
 struct IniDocument::Location {
     bool sectionFound = false;
     size_t sectionLastLineEnd = 0;      // end of the section's last non-blank line
     bool sectionLastLineEnded = false;  // whether that line has a line ending
+    bool lastLineEnded = true;          // of the whole file, when the section is missing
 };
 
 IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {}
@@ -107,22 +187,38 @@ IniDocument::Location IniDocument::Scan(std::string_view section, const std::str
     LineReader reader(all);
     Line line;
     while (reader.Next(line)) {
-        const std::string_view text = all.substr(line.begin, line.textEnd - line.begin);
-        std::string_view name;
-        const LineKind kind = Classify(text, name);
-        if (kind == LineKind::Section) {
+        where.lastLineEnded = line.end > line.textEnd;
+        const Parsed p = Parse(all, line);
+        if (p.kind == Parsed::Blank) continue;
+        const std::string_view name = all.substr(p.nameBegin, p.nameEnd - p.nameBegin);
+        if (p.kind == Parsed::Section) {
             if (inSection) break;
-            // An unnamed header ends a section but never matches one.
-            if (!name.data() || !SameIgnoringCase(name, section)) continue;
-            inSection = true;
-            where.sectionFound = true;
-        } else if (!inSection || kind == LineKind::Blank) {
+            if (where.sectionFound || !SameIgnoringCase(name, section)) continue;
+            inSection = where.sectionFound = true;
+        } else if (!inSection) {
             continue;
-        } else if (const size_t equals = text.find('='); equals != std::string_view::npos) {
-            const std::string_view lineKey = TrimBlanks(text.substr(0, equals));
+        } else {
             for (size_t k = 0; k < count; ++k) {
-                if (lines[k].found || !SameIgnoringCase(lineKey, keys[k])) continue;
-                lines[k] = KeyLine{true, line.begin + equals + 1, line.textEnd, line.end};
+                if (lines[k].found || !SameIgnoringCase(name, keys[k])) continue;
+                KeyLine& key = lines[k];
+                key.found = true;
+                key.hasValue = p.equals < p.end;
+                key.lineEnd = line.end;
+                if (!key.hasValue) {
+                    // The "=" goes right after the name, which ends in a
+                    // letter of ours: no lead byte before it can take it.
+                    key.writeAt = p.nameEnd;
+                    continue;
+                }
+                key.writeAt = p.equals + 1;
+                key.valueBegin = p.equals + 1;
+                key.valueEnd = p.end;
+                Trim(all, key.valueBegin, key.valueEnd);
+                key.valueEnd = CutAtNul(all, key.valueBegin, key.valueEnd);
+                if (IsQuoted(all, key.valueBegin, key.valueEnd)) {
+                    ++key.valueBegin;
+                    --key.valueEnd;
+                }
             }
         }
         where.sectionLastLineEnd = line.end;
@@ -143,24 +239,35 @@ std::vector<std::optional<std::string_view>> IniDocument::Get(std::string_view s
     Scan(section, keys.begin(), lines.data(), keys.size());
     std::vector<std::optional<std::string_view>> values(keys.size());
     for (size_t k = 0; k < keys.size(); ++k) {
-        if (!lines[k].found) continue;
-        std::string_view value =
-            TrimBlanks(std::string_view(bytes_).substr(lines[k].valueBegin, lines[k].valueEnd - lines[k].valueBegin));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-            value = value.substr(1, value.size() - 2);
-        }
-        values[k] = value;
+        if (!lines[k].hasValue) continue;
+        values[k] = std::string_view(bytes_).substr(lines[k].valueBegin, lines[k].valueEnd - lines[k].valueBegin);
     }
     return values;
 }
 
+bool IsWrittenInQuotes(std::string_view value) {
+    size_t begin = 0, end = value.size();
+    Trim(value, begin, end);
+    return IsQuoted(value, begin, CutAtNul(value, begin, end));
+}
+
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+    std::string written;
+    if (IsWrittenInQuotes(value)) {
+        const char quote = value[value.find_first_of("\"'")];
+        written.reserve(value.size() + 2 + kLineEnd.size());
+        written.append(1, quote).append(value).append(1, quote);
+    } else {
+        written.reserve(value.size() + kLineEnd.size());
+        written.append(value);
+    }
+    written.append(kLineEnd);
+
     KeyLine keyLine;
     const Location where = Scan(section, &key, &keyLine, 1);
     if (keyLine.found) {
-        std::string replacement(value);
-        replacement += kLineEnd;
-        bytes_.replace(keyLine.valueBegin, keyLine.lineEnd - keyLine.valueBegin, replacement);
+        if (!keyLine.hasValue) written.insert(0, "=");
+        bytes_.replace(keyLine.writeAt, keyLine.lineEnd - keyLine.writeAt, written);
         return;
     }
     std::string added;
@@ -169,11 +276,10 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
         at = where.sectionLastLineEnd;
         if (!where.sectionLastLineEnded) added += kLineEnd;
     } else {
-        const bool lastLineEnded = bytes_.empty() || bytes_.back() == '\n' || bytes_.back() == '\r';
-        if (!lastLineEnded) added += kLineEnd;
+        if (!where.lastLineEnded) added += kLineEnd;
         added.append("[").append(section).append("]").append(kLineEnd);
     }
-    added.append(key).append("=").append(value).append(kLineEnd);
+    added.append(key).append("=").append(written);
     bytes_.insert(at, added);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
-#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -12,34 +12,53 @@ namespace settings {
 // names of profile files match.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
 
-// An initialization file held as its bytes. Reads and changes single keys by
-// the rules of profile files and leaves every byte it does not write as it
-// was: other sections, other keys, comments, blank lines, line endings and
-// byte sequences that are not text.
+// Whether IniDocument::Set writes this value inside one more pair of
+// quotation marks, so that the reader's taking off a pair leaves it whole.
+bool IsWrittenInQuotes(std::string_view value);
+
+// An initialization file held as its bytes (code page 936). Reads keys as
+// the platform's profile reader reads them, and changes single keys so that
+// the profile reader then reads the new value, leaving every byte it does
+// not write as it was: other sections, other keys, comments, blank lines,
+// line endings and byte sequences that are not text.
 //
-// Lines end in CRLF, LF or a lone CR. A line whose first non-blank character
-// is "[" starts a section named by what stands before the first "]"; without
-// a "]" it starts a section that no name matches. A key line holds a name, an
-// "=" and a value. Names match without regard to ASCII letter case; blanks
-// (spaces and tabs) around names and values are not part of them. Where a
-// section or key appears twice, the first counts.
+// The reader's rules:
+//  - A byte 0x81-0xFE and the byte after it are one character, whatever
+//    that byte is, unless it is NUL or missing; so such a byte just before a
+//    line break takes the break into its character and the line goes on.
+//  - Lines end at CR or LF. Tab, LF, VT, FF, CR, Ctrl-Z (0x1A) and space are
+//    trimmed at the ends of lines, names and values.
+//  - A line that begins with "[" and holds a "]" starts a section, named by
+//    what stands between the "[" and the last "]". Every other non-blank
+//    line is a key line: its name stands before the first "=", its value
+//    after it; a line without "=" names a key without a value, which reads
+//    as missing.
+//  - A name or value ends at its first NUL byte. A value of two or more
+//    characters that begins and ends with the same quotation mark (double
+//    or single) is read without that pair.
+//  - Names match without regard to ASCII letter case. Only the first section
+//    of a name counts, and in it only the first key line of a name.
 class IniDocument {
 public:
     explicit IniDocument(std::string bytes = {});
 
-    // The value of the key, without surrounding blanks and without one pair
-    // of matching quotation marks around it; nothing when the section or the
-    // key is missing.
+    // The value of the key as the reader reads it; nothing when the section
+    // or the key is missing, or the key has no value.
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
     // The values of several keys of one section, found in one reading. They
     // point into the document and last as long as it is not changed.
     std::vector<std::optional<std::string_view>> Get(std::string_view section,
                                                      std::initializer_list<std::string_view> keys) const;
 
-    // Gives the key this value. A present key keeps its line up to the "=";
-    // a missing key is added after the last non-blank line of its section; a
-    // missing section is added, with the key, after the last line. Every line
-    // written ends in CRLF.
+    // Gives the key this value. A present key keeps its line up to the "="
+    // (a line without one, up to the name, and gets it); a missing key is added after the last
+    // non-blank line of its section; a missing section is added, with the
+    // key, after the last line. Every line written ends in CRLF.
+    //
+    // The value is written so that Get gives it back: when the reader would
+    // take a pair of quotation marks off it, it is written inside one more
+    // pair. Only a value with a line break or NUL in it, or with characters
+    // the reader trims at its ends, reads back otherwise.
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
     const std::string& bytes() const { return bytes_; }

@@ -14,28 +14,33 @@ namespace settings::platform {
 // found afresh on each call. Any length and any characters.
 NativePath ApplicationDirectory();
 
+// Why a file call failed, in the platform's own terms: GetLastError() on
+// Windows, errno elsewhere.
+using ErrorCode = unsigned long;
+
 enum class FileState {
     Missing,   // no such file: it will be created
     Writable,  // a file that may be replaced
     ReadOnly,  // marked read-only: it must not be replaced
-    Unusable,  // a folder, or a name that cannot be examined
+    NotAFile,  // a folder or a device
+    Unknown,   // a name that cannot be examined: `error` tells why
 };
 
-FileState Inspect(const NativePath& file);
+FileState Inspect(const NativePath& file, ErrorCode& error);
 
-// The whole content of an existing file.
-bool ReadWholeFile(const NativePath& file, std::string& bytes);
+// The whole content of an existing file; on failure `error` tells why.
+bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error);
 
 // Puts `bytes` in place of `file` in one step: they go to a new file with a
 // unique name in the same directory, are flushed to disk and then take the
-// place of `file`, keeping its permissions. On failure `file` is as it was
-// and the new file is gone.
+// place of `file`, keeping its permissions. On failure `file` is as it was,
+// the new file is gone and `error` tells why.
 //
 // A replacement cut short (the program killed, the machine down) leaves its
 // temporary file behind. Each replacement first removes those: files beside
 // `file` under the temporary name, untouched for kAbandonedAfter, which no
 // replacement still at work can be.
-bool ReplaceFileContents(const NativePath& file, const std::string& bytes);
+bool ReplaceFileContents(const NativePath& file, const std::string& bytes, ErrorCode& error);
 
 inline constexpr std::chrono::seconds kAbandonedAfter{60};
 

@@ -40,6 +40,7 @@ bool WriteAll(int fd, const std::string& bytes) {
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;  // nothing written, and no reason given
         if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
@@ -94,32 +95,41 @@ NativePath ApplicationDirectory() {
     return executable.parent_path().native();
 }
 
-FileState Inspect(const NativePath& file) {
+FileState Inspect(const NativePath& file, ErrorCode& error) {
     struct stat info {};
-    if (::stat(file.c_str(), &info) != 0) return errno == ENOENT ? FileState::Missing : FileState::Unusable;
-    if (!S_ISREG(info.st_mode)) return FileState::Unusable;
+    if (::stat(file.c_str(), &info) != 0) {
+        error = static_cast<ErrorCode>(errno);
+        return errno == ENOENT ? FileState::Missing : FileState::Unknown;
+    }
+    if (!S_ISREG(info.st_mode)) return FileState::NotAFile;
     // Checked by the mode bits themselves: root would be let through.
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return FileState::ReadOnly;
     return FileState::Writable;
 }
 
-bool ReadWholeFile(const NativePath& file, std::string& bytes) {
+bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error) {
     bytes.clear();
     Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return false;
+    if (fd.get() < 0) {
+        error = static_cast<ErrorCode>(errno);
+        return false;
+    }
     struct stat info {};
     if (::fstat(fd.get(), &info) == 0 && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
+        if (n < 0) {
+            error = static_cast<ErrorCode>(errno);
+            return false;
+        }
         if (n == 0) return true;
         bytes.append(buffer, static_cast<size_t>(n));
     }
 }
 
-bool ReplaceFileContents(const NativePath& file, const std::string& bytes) {
+bool ReplaceFileContents(const NativePath& file, const std::string& bytes, ErrorCode& error) {
     const std::string& target = file;
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
@@ -127,7 +137,10 @@ bool ReplaceFileContents(const NativePath& file, const std::string& bytes) {
 
     std::string temporary;
     Descriptor fd(CreateUniqueSibling(target, temporary));
-    if (fd.get() < 0) return false;
+    if (fd.get() < 0) {
+        error = static_cast<ErrorCode>(errno);
+        return false;
+    }
     bool ok = WriteAll(fd.get(), bytes);
     if (ok && existed) {
         ok = ::fchmod(fd.get(), old.st_mode & 07777) == 0;
@@ -135,8 +148,15 @@ bool ReplaceFileContents(const NativePath& file, const std::string& bytes) {
         if (ok && ::geteuid() == 0) ok = ::fchown(fd.get(), old.st_uid, old.st_gid) == 0;
     }
     ok = ok && ::fsync(fd.get()) == 0;
-    ok = fd.Close() && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) error = static_cast<ErrorCode>(errno);
+    if (!fd.Close() && ok) {
+        error = static_cast<ErrorCode>(errno);
+        ok = false;
+    }
+    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = static_cast<ErrorCode>(errno);
+        ok = false;
+    }
     if (!ok) {
         ::unlink(temporary.c_str());
         return false;

@@ -47,7 +47,11 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);  // nothing written, and no reason given
+            return false;
+        }
         done += written;
     }
     return true;
@@ -114,50 +118,75 @@ NativePath ApplicationDirectory() {
     return path;
 }
 
-FileState Inspect(const NativePath& file) {
+FileState Inspect(const NativePath& file, ErrorCode& error) {
     const DWORD attributes = GetFileAttributesW(ForFileApi(file).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
+        error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileState::Missing
-                                                                              : FileState::Unusable;
+                                                                              : FileState::Unknown;
     }
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return FileState::Unusable;
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return FileState::NotAFile;
     if (attributes & FILE_ATTRIBUTE_READONLY) return FileState::ReadOnly;
     return FileState::Writable;
 }
 
-bool ReadWholeFile(const NativePath& file, std::string& bytes) {
+bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error) {
     bytes.clear();
     Handle handle(CreateFileW(ForFileApi(file).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle.valid()) return false;
+    if (!handle.valid()) {
+        error = GetLastError();
+        return false;
+    }
     LARGE_INTEGER size{};
     if (GetFileSizeEx(handle.get(), &size) && size.QuadPart > 0) bytes.reserve(static_cast<size_t>(size.QuadPart));
     char buffer[65536];
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(handle.get(), buffer, sizeof buffer, &n, nullptr)) return false;
+        if (!ReadFile(handle.get(), buffer, sizeof buffer, &n, nullptr)) {
+            error = GetLastError();
+            return false;
+        }
         if (n == 0) return true;
         bytes.append(buffer, n);
     }
 }
 
-bool ReplaceFileContents(const NativePath& file, const std::string& bytes) {
+bool ReplaceFileContents(const NativePath& file, const std::string& bytes, ErrorCode& error) {
     const std::wstring target = ForFileApi(file);
     const bool existed = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (existed) {
+        // A file that another program holds open without letting it go
+        // cannot be replaced: better known before anything is written. (A
+        // replacement failing half-way under Wine leaves a file behind.)
+        Handle probe(CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!probe.valid()) {
+            error = GetLastError();
+            return false;
+        }
+    }
     RemoveAbandonedTemporaries(target);
 
     std::wstring temporary;
     Handle handle(CreateUniqueSibling(target, temporary));
-    if (!handle.valid()) return false;
+    if (!handle.valid()) {
+        error = GetLastError();
+        return false;
+    }
     bool ok = WriteAll(handle.get(), bytes) && FlushFileBuffers(handle.get());
-    ok = handle.Close() && ok;
+    if (!ok) error = GetLastError();
+    if (!handle.Close() && ok) {
+        error = GetLastError();
+        ok = false;
+    }
     if (ok) {
         // Replacing keeps the old file's security descriptor (the web
         // server's right to read it), attributes and creation time.
         ok = existed ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, 0, nullptr, nullptr) != FALSE
                      : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+        if (!ok) error = GetLastError();
     }
     if (!ok) DeleteFileW(temporary.c_str());
     return ok;

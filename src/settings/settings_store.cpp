@@ -34,6 +34,48 @@ std::optional<bool> ParseDecimalIsNonZero(std::string_view text) {
 
 const char* BooleanText(bool value) { return value ? "True" : "False"; }
 
+bool IsLeadByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x81 && u <= 0xFE;
+}
+
+// How many bytes of a stored value the filter reads: the characters that fit
+// in its buffer, at most 999. A value written in quotation marks that is
+// exactly 999 characters long loses its last character as well: the profile
+// reader copies 999 characters, which leave out the closing mark, and then
+// drops the last one as if it were the mark.
+size_t BytesReadByFilter(std::string_view value, bool quoted) {
+    size_t at = 0, characters = 0, last = 0;
+    while (at < value.size() && characters < kFilterReadLimit) {
+        last = IsLeadByte(value[at]) && at + 1 < value.size() ? 2 : 1;
+        if (at + last > kFilterReadLimit) break;
+        at += last;
+        ++characters;
+    }
+    if (quoted && characters == kFilterReadLimit && at == value.size()) at -= last;
+    return at;
+}
+
+// How many of a list's items, from the first, the filter reads whole, given
+// the list's stored value. An item that holds a "|" is more than one piece.
+size_t ItemsReadByFilter(std::string_view value, const std::vector<std::wstring>& items) {
+    const size_t readable = BytesReadByFilter(value, false);
+    if (readable == value.size()) return items.size();
+    size_t bars = 0;
+    for (size_t at = 0; at < readable; at += IsLeadByte(value[at]) ? 2 : 1) {
+        if (value[at] == '|') ++bars;
+    }
+    size_t pieces = bars > 0 ? bars - 1 : 0;  // whole pieces: those closed by a bar
+    size_t read = 0;
+    for (const auto& item : items) {
+        const size_t itemPieces = 1 + static_cast<size_t>(std::count(item.begin(), item.end(), L'|'));
+        if (itemPieces > pieces) break;
+        pieces -= itemPieces;
+        ++read;
+    }
+    return read;
+}
+
 }  // namespace
 
 NativePath SettingsFilePath(const NativePath& directory) {
@@ -89,7 +131,11 @@ ProtectionSettings LoadSettings() { return LoadSettings(platform::ApplicationDir
 ProtectionSettings LoadSettings(const NativePath& directory) {
     std::string bytes;
     const auto file = SettingsFilePath(directory);
-    if (platform::Inspect(file) != platform::FileState::Unusable) platform::ReadWholeFile(file, bytes);
+    platform::ErrorCode ignored = 0;
+    const auto state = platform::Inspect(file, ignored);
+    if (state != platform::FileState::NotAFile && state != platform::FileState::Unknown) {
+        platform::ReadWholeFile(file, bytes, ignored);
+    }
     // A file in another coding is read through GBK, so that what it holds
     // shows as far as GBK can show it.
     const FileCoding coding = CodingOf(bytes);
@@ -115,15 +161,14 @@ bool SaveSettings(const ProtectionSettings& settings) {
 }
 
 bool SaveSettings(const ProtectionSettings& settings, const NativePath& directory) {
-    return TrySaveSettings(settings, directory) == SaveResult::Saved;
+    return TrySaveSettings(settings, directory).result == SaveResult::Saved;
 }
 
-SaveResult TrySaveSettings(const ProtectionSettings& settings, FileCoding* storedCoding) {
-    return TrySaveSettings(settings, platform::ApplicationDirectory(), storedCoding);
+SaveReport TrySaveSettings(const ProtectionSettings& settings) {
+    return TrySaveSettings(settings, platform::ApplicationDirectory());
 }
 
-SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory,
-                           FileCoding* storedCoding) {
+SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory) {
     struct Entry {
         std::string_view key;
         std::string value;
@@ -139,31 +184,53 @@ SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath&
     }};
     const std::array<std::wstring, 3> texts{settings.redirectFile, JoinItemList(settings.freePaths),
                                             JoinItemList(settings.friendUrls)};
+    SaveReport report;
     for (size_t i = 0; i < texts.size(); ++i) {
         auto bytes = EncodeStorableText(texts[i]);
-        if (!bytes) return SaveResult::UnstorableText;
+        if (!bytes) {
+            report.result = SaveResult::UnstorableText;
+            return report;
+        }
         entries[4 + i].value = std::move(*bytes);
     }
 
     const auto file = SettingsFilePath(directory);
     std::string bytes;
-    switch (platform::Inspect(file)) {
+    switch (platform::Inspect(file, report.error)) {
         case platform::FileState::Missing:
             break;
         case platform::FileState::Writable:
-            if (!platform::ReadWholeFile(file, bytes)) return SaveResult::WriteFailed;
+            if (!platform::ReadWholeFile(file, bytes, report.error)) report.result = SaveResult::WriteFailed;
             break;
         case platform::FileState::ReadOnly:
-        case platform::FileState::Unusable:
-            return SaveResult::WriteFailed;
+            report.result = SaveResult::ReadOnly;
+            break;
+        case platform::FileState::NotAFile:
+            report.result = SaveResult::NotAFile;
+            break;
+        case platform::FileState::Unknown:
+            report.result = SaveResult::WriteFailed;
+            break;
     }
+    if (report.result != SaveResult::Saved) return report;
+    report.error = 0;
     if (const FileCoding coding = CodingOf(bytes); coding != FileCoding::Gbk) {
-        if (storedCoding) *storedCoding = coding;
-        return SaveResult::OtherCoding;
+        report.result = SaveResult::OtherCoding;
+        report.storedCoding = coding;
+        return report;
     }
     IniDocument document(std::move(bytes));
     for (const auto& entry : entries) document.Set(kSection, entry.key, entry.value);
-    return platform::ReplaceFileContents(file, document.bytes()) ? SaveResult::Saved : SaveResult::WriteFailed;
+    if (!platform::ReplaceFileContents(file, document.bytes(), report.error)) {
+        report.result = SaveResult::WriteFailed;
+        return report;
+    }
+    const std::string& redirect = entries[4].value;
+    report.reading.redirectFileWhole =
+        BytesReadByFilter(redirect, IsWrittenInQuotes(redirect)) == redirect.size();
+    report.reading.freePathsRead = ItemsReadByFilter(entries[5].value, settings.freePaths);
+    report.reading.friendUrlsRead = ItemsReadByFilter(entries[6].value, settings.friendUrls);
+    return report;
 }
 
 }  // namespace settings

@@ -6,6 +6,7 @@
 
 #include "byte_order.h"
 #include "native_path.h"
+#include "settings_file.h"
 #include "protection_settings.h"
 
 // Loading and saving the settings in Config.ini, in the directory of the
@@ -23,18 +24,37 @@ ProtectionSettings LoadSettings(const NativePath& directory);
 bool SaveSettings(const ProtectionSettings& settings);
 bool SaveSettings(const ProtectionSettings& settings, const NativePath& directory);
 
-// SaveSettings, telling why nothing was written.
+// The filter reads each value through a buffer of 1000 bytes: 999 bytes of
+// it and the closing NUL.
+inline constexpr size_t kFilterReadLimit = 999;
+
+// How much of the saved texts the filter reads. A list it reads up to the
+// last item whose closing "|" lies within the limit; so a value longer than
+// the limit puts the items past the cut out of force.
+struct FilterReading {
+    bool redirectFileWhole = true;
+    size_t freePathsRead = 0;   // how many of the directories, from the first
+    size_t friendUrlsRead = 0;  // how many of the friendly sites, from the first
+};
+
 enum class SaveResult {
     Saved,
     UnstorableText,  // a text fails CanStoreText
     OtherCoding,     // the file announces another coding than GBK (see byte_order.h)
-    WriteFailed,     // read-only, or the file could not be read or replaced
+    ReadOnly,        // Config.ini is marked read-only
+    NotAFile,        // Config.ini is a folder or a device
+    WriteFailed,     // the file could not be read or replaced: `error` tells why
 };
-// With OtherCoding, `storedCoding` (when given) receives the coding the file
-// announces.
-SaveResult TrySaveSettings(const ProtectionSettings& settings, FileCoding* storedCoding = nullptr);
-SaveResult TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory,
-                           FileCoding* storedCoding = nullptr);
+
+// SaveSettings, telling what happened.
+struct SaveReport {
+    SaveResult result = SaveResult::Saved;
+    FileCoding storedCoding = FileCoding::Gbk;  // with OtherCoding: the coding the file announces
+    platform::ErrorCode error = 0;              // with WriteFailed
+    FilterReading reading;                      // with Saved
+};
+SaveReport TrySaveSettings(const ProtectionSettings& settings);
+SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory);
 
 // Config.ini in the directory, joined as the texts stand.
 NativePath SettingsFilePath(const NativePath& directory);

@@ -719,21 +719,22 @@ TEST_F(EndToEndTest, SecondStartEndsAtOnceWithoutAWindow) {
 }
 
 TEST_F(EndToEndTest, FailedSaveIsReportedAndTheFileKept) {
+    const std::wstring failed = L"写文件时出错\nConfig.ini 是只读文件：请先在文件属性中去掉“只读”。";
     WriteBytes(dir.config(), kStored);
     testing_files::MakeReadOnly(dir.config());
     ASSERT_NO_FATAL_FAILURE(OpenMainWindow());
     Press(Control(Option2));
 
-    // Apply reports it and the window stays as edited.
+    // Apply reports it, with the cause, and the window stays as edited.
     PressOpening(Control(cmdSave));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(L"写文件时出错", kMainCaption, L"message-write-error"));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(failed, kMainCaption, L"message-write-error"));
     EXPECT_TRUE(IsWindowVisible(mainWindow));
     EXPECT_TRUE(Checked(Control(Option2)));
     EXPECT_EQ(ReadBytes(dir.config()), kStored);
 
     // OK reports it too and keeps the window open, with the edits in it.
     PressOpening(Control(cmdOK));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage(L"写文件时出错", kMainCaption));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(failed, kMainCaption));
     EXPECT_EQ(WaitFor([&] { return editor->MessageBoxWindow(); }, milliseconds(1000)), nullptr)
         << "a notice after a failed save";
     EXPECT_TRUE(IsWindowVisible(mainWindow));
@@ -743,6 +744,24 @@ TEST_F(EndToEndTest, FailedSaveIsReportedAndTheFileKept) {
     ASSERT_NO_FATAL_FAILURE(ExpectEnded());
     EXPECT_EQ(ReadBytes(dir.config()), kStored);
     EXPECT_EQ(testing_files::Entries(dir.path()), (std::vector<std::string>{"Config.ini", "HotlinkConfig.exe"}));
+}
+
+TEST_F(EndToEndTest, ListsPastTheFilterLimitAreSavedWholeAndTold) {
+    std::string sites = "|";
+    for (int i = 0; i < 60; ++i) sites += "www.site" + std::to_string(1000 + i) + ".com.cn|";
+    const std::string stored = "[SETTING]\r\nSTART=True\r\nProtectJpg=True\r\nProtectGif=False\r\n"
+                               "ProtectJpeg=False\r\nRedirectFile=/no.gif\r\nFreePath=\r\nFriendUrl=" + sites + "\r\n";
+    WriteBytes(dir.config(), stored);
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow());
+    EXPECT_EQ(Items(Control(List2)).size(), 60u);
+    PressOpening(Control(cmdOK));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(
+        L"设置已保存，但过滤器每项设置只读取前999字节：\n友情站点列表太长，过滤器只读取前49个站点（共60个），"
+        L"从“www.site1049.com.cn”起的站点不起作用。",
+        L"提示", L"message-read-limit"));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(kNotice, L"提示"));
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+    EXPECT_EQ(ReadBytes(dir.config()), stored);
 }
 
 // ---- the tour ---------------------------------------------------------------

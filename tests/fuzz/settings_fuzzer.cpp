@@ -3,8 +3,9 @@
 // sanitizers' findings, every run checks what the store promises, and aborts
 // with the broken promise named:
 //  - a record that code page 936 holds is saved, and loads back as the reader
-//    sees it: blanks and then one pair of matching quotes around the redirect
-//    text go, and a "|" inside a list item splits the item;
+//    sees it: the redirect text as given, but where it is not written in
+//    quotes without the characters the reader trims at its ends, and a "|"
+//    inside a list item splits the item;
 //  - a record it cannot hold is refused, and so may be a file that announces
 //    another coding by a byte-order mark; a refused save keeps every byte;
 //  - every line the save does not own keeps its bytes and its order; the
@@ -41,8 +42,11 @@
 
 #include "gbk_text.h"
 #include "settings_store.h"
+#include "test_files.h"
 
 namespace {
+
+using testing_files::Escaped;
 
 namespace fs = std::filesystem;
 using settings::ProtectionSettings;
@@ -51,21 +55,6 @@ constexpr std::string_view kRecordMarker = "@record@";
 constexpr size_t kKeyCount = 7;
 constexpr std::array<std::string_view, kKeyCount> kKeys = {"START",        "ProtectJpg", "ProtectGif", "ProtectJpeg",
                                                            "RedirectFile", "FreePath",   "FriendUrl"};
-
-std::string Escaped(std::string_view bytes) {
-    std::string out;
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u < 0x7F && c != '\\') {
-            out += c;
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            out += hex;
-        }
-    }
-    return out;
-}
 
 // The private directory of this process, once made; see Directory().
 const fs::path* gDirectory = nullptr;
@@ -136,30 +125,79 @@ void CheckOnlyConfigIni() {
 
 // ---- The reader's rules, stated on their own --------------------------------
 
+// A text as the profile reader divides it into characters: a byte 0x81-0xFE
+// together with the byte after it, unless that is NUL or missing.
+using Chars = std::vector<std::string_view>;
+
+Chars Characters(std::string_view bytes) {
+    Chars chars;
+    for (size_t at = 0; at < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[at]);
+        const size_t length = c >= 0x81 && c <= 0xFE && at + 1 < bytes.size() && bytes[at + 1] != '\0' ? 2 : 1;
+        chars.push_back(bytes.substr(at, length));
+        at += length;
+    }
+    return chars;
+}
+
+std::string Joined(Chars::const_iterator begin, Chars::const_iterator end) {
+    std::string bytes;
+    for (; begin != end; ++begin) bytes += *begin;
+    return bytes;
+}
+
+bool Is(std::string_view c, char ascii) { return c.size() == 1 && c[0] == ascii; }
+
+// Tab, LF, VT, FF, CR, Ctrl-Z and space go at the ends of lines and names.
+bool IsTrimmed(std::string_view c) {
+    return c.size() == 1 && ((c[0] >= 0x09 && c[0] <= 0x0D) || c[0] == 0x1A || c[0] == ' ');
+}
+
+Chars Trimmed(Chars chars) {
+    while (!chars.empty() && IsTrimmed(chars.back())) chars.pop_back();
+    const auto first = std::find_if(chars.begin(), chars.end(), [](std::string_view c) { return !IsTrimmed(c); });
+    return Chars(first, chars.end());
+}
+
+// A name as it is compared: up to its first NUL.
+std::string NameOf(const Chars& chars) {
+    const auto nul = std::find_if(chars.begin(), chars.end(), [](std::string_view c) { return Is(c, '\0'); });
+    return Joined(chars.begin(), nul);
+}
+
 struct Line {
     std::string_view text;
     std::string_view ending;  // CRLF, LF, CR, or nothing on a last line
+    Chars chars;              // of the text
     std::string whole() const { return std::string(text) + std::string(ending); }
 };
 
+// Lines end at a CR or LF that is a character of its own.
 std::vector<Line> SplitLines(std::string_view bytes) {
     std::vector<Line> lines;
-    size_t at = 0;
-    while (at < bytes.size()) {
-        size_t stop = at;
-        while (stop < bytes.size() && bytes[stop] != '\r' && bytes[stop] != '\n') ++stop;
-        size_t end = stop;
-        if (end < bytes.size()) end += bytes.substr(end, 2) == "\r\n" ? 2 : 1;
-        lines.push_back({bytes.substr(at, stop - at), bytes.substr(stop, end - stop)});
-        at = end;
+    const Chars chars = Characters(bytes);
+    Line line;
+    size_t begin = 0, at = 0;
+    for (size_t i = 0; i < chars.size(); ++i) {
+        const bool cr = Is(chars[i], '\r');
+        if (!cr && !Is(chars[i], '\n')) {
+            line.chars.push_back(chars[i]);
+            at += chars[i].size();
+            continue;
+        }
+        const size_t ending = cr && i + 1 < chars.size() && Is(chars[i + 1], '\n') ? 2 : 1;
+        i += ending - 1;
+        line.text = bytes.substr(begin, at - begin);
+        line.ending = bytes.substr(at, ending);
+        lines.push_back(std::move(line));
+        line = Line{};
+        begin = at = at + ending;
+    }
+    if (begin < bytes.size()) {
+        line.text = bytes.substr(begin);
+        lines.push_back(std::move(line));
     }
     return lines;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -168,15 +206,38 @@ bool SameName(std::string_view a, std::string_view b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// A line whose first non-blank character is "[" heads a section, named by
-// what stands before the first "]"; without a "]" it has no name.
-bool IsHeader(std::string_view text, std::optional<std::string_view>& name) {
-    const std::string_view trimmed = TrimBlanks(text);
-    if (trimmed.empty() || trimmed.front() != '[') return false;
-    const size_t close = trimmed.find(']');
-    name.reset();
-    if (close != std::string_view::npos) name = TrimBlanks(trimmed.substr(1, close - 1));
-    return true;
+// A line that begins with "[" and holds a "]" heads a section, named by what
+// stands between the "[" and the last "]".
+bool IsHeader(const Line& line, std::string& name) {
+    const Chars text = Trimmed(line.chars);
+    if (text.empty() || !Is(text.front(), '[')) return false;
+    for (size_t close = text.size() - 1; close > 0; --close) {
+        if (!Is(text[close], ']')) continue;
+        name = NameOf(Trimmed(Chars(text.begin() + 1, text.begin() + static_cast<std::ptrdiff_t>(close))));
+        return true;
+    }
+    return false;
+}
+
+// Every other non-blank line is a key line: its name before the first "=",
+// or the whole line when it has none.
+std::string KeyName(const Line& line) {
+    const Chars text = Trimmed(line.chars);
+    const auto equals = std::find_if(text.begin(), text.end(), [](std::string_view c) { return Is(c, '='); });
+    return NameOf(Trimmed(Chars(text.begin(), equals)));
+}
+
+// What of a key line the save keeps: up to its "=", or where it has none,
+// up to the end of its name (the name ends at a NUL) and an "=" added.
+std::string KeptOfKeyLine(const Line& line) {
+    const Chars text = Trimmed(line.chars);
+    const auto equals = std::find_if(text.begin(), text.end(), [](std::string_view c) { return Is(c, '='); });
+    const auto upTo = [&](std::string_view c) {
+        return std::string(line.text.substr(0, static_cast<size_t>(c.data() + c.size() - line.text.data())));
+    };
+    if (equals != text.end()) return upTo(*equals);
+    const auto nul = std::find_if(text.begin(), text.end(), [](std::string_view c) { return Is(c, '\0'); });
+    return upTo(*(nul - 1)) + "=";
 }
 
 // The first SETTING section: its header, and for each key the lines within
@@ -188,20 +249,26 @@ struct Section {
 
 Section FirstSettingSection(const std::vector<Line>& lines) {
     Section section;
-    std::optional<std::string_view> name;
+    std::string name;
     size_t i = 0;
-    while (i < lines.size() && !(IsHeader(lines[i].text, name) && name && SameName(*name, "SETTING"))) ++i;
+    while (i < lines.size() && !(IsHeader(lines[i], name) && SameName(name, "SETTING"))) ++i;
     if (i == lines.size()) return section;
     section.found = true;
-    for (++i; i < lines.size() && !IsHeader(lines[i].text, name); ++i) {
-        const std::string_view text = lines[i].text;
-        const size_t equals = text.find('=');
-        if (equals == std::string_view::npos) continue;
+    for (++i; i < lines.size() && !IsHeader(lines[i], name); ++i) {
+        if (Trimmed(lines[i].chars).empty()) continue;
+        const std::string key = KeyName(lines[i]);
         for (size_t k = 0; k < kKeyCount; ++k) {
-            if (SameName(TrimBlanks(text.substr(0, equals)), kKeys[k])) section.keyLines[k].push_back(i);
+            if (SameName(key, kKeys[k])) section.keyLines[k].push_back(i);
         }
     }
     return section;
+}
+
+// A value the reader would take a pair of quotes off is written inside one
+// more pair.
+bool WrittenInQuotes(std::string_view value) {
+    const Chars text = Trimmed(Characters(value));
+    return text.size() >= 2 && (Is(text.front(), '"') || Is(text.front(), '\'')) && text.back() == text.front();
 }
 
 // ---- Records ----------------------------------------------------------------
@@ -277,20 +344,23 @@ std::array<std::string, kKeyCount> ValueBytes(const ProtectionSettings& record) 
         for (const auto& item : items) value += *settings::EncodeGbk(item) + "|";
         return value;
     };
-    return {flag(record.enabled),     flag(record.protectJpg),        flag(record.protectGif),
-            flag(record.protectJpeg), *settings::EncodeGbk(record.redirectFile), list(record.freePaths),
-            list(record.friendUrls)};
+    std::string redirect = *settings::EncodeGbk(record.redirectFile);
+    if (WrittenInQuotes(redirect)) {
+        const char quote = Trimmed(Characters(redirect)).front()[0];
+        redirect = quote + redirect + quote;
+    }
+    return {flag(record.enabled),     flag(record.protectJpg), flag(record.protectGif), flag(record.protectJpeg),
+            redirect,                 list(record.freePaths),  list(record.friendUrls)};
 }
 
-// What a load gives back for a stored record.
+// What a load gives back for a stored record: the redirect text as given
+// when it is written in quotes, otherwise without what the reader trims at
+// its ends; a list item split at each "|" in it.
 ProtectionSettings AsReadBack(ProtectionSettings record) {
-    std::wstring& redirect = record.redirectFile;
-    const size_t first = redirect.find_first_not_of(L" \t");
-    redirect = first == std::wstring::npos ? std::wstring()
-                                           : redirect.substr(first, redirect.find_last_not_of(L" \t") - first + 1);
-    if (redirect.size() >= 2 && (redirect.front() == L'"' || redirect.front() == L'\'') &&
-        redirect.back() == redirect.front()) {
-        redirect = redirect.substr(1, redirect.size() - 2);
+    const std::string redirect = *settings::EncodeGbk(record.redirectFile);
+    if (!WrittenInQuotes(redirect)) {
+        const Chars trimmed = Trimmed(Characters(redirect));
+        record.redirectFile = settings::DecodeGbk(Joined(trimmed.begin(), trimmed.end()));
     }
     for (auto* items : {&record.freePaths, &record.friendUrls}) {
         std::vector<std::wstring> pieces;
@@ -321,8 +391,7 @@ void CheckLines(std::string_view before, std::string_view after, const std::arra
         std::string line = std::string(kKeys[k]) + "=";
         if (!oldLines.empty()) {
             owned[oldLines.front()] = true;
-            const std::string_view text = old[oldLines.front()].text;
-            line = std::string(text.substr(0, text.find('=') + 1));
+            line = KeptOfKeyLine(old[oldLines.front()]);
         }
         line += values[k] + "\r\n";
         written.push_back(line);

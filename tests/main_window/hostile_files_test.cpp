@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <cwctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,9 +61,9 @@ struct Case {
 TEST_F(HostileFileTest, OddFilesKeepEveryForeignByte) {
     using namespace std::string_literals;
     const std::vector<Case> cases = {
-        {"NUL bytes: a foreign line keeps them, a list item ends at one",
+        {"NUL bytes: a foreign line keeps them, a value ends at one",
          "[SETTING]\r\nSTART=True\r\nOwner=a\0b\r\nFreePath=|/a|/b\0c|\r\n"s,
-         "[SETTING]\r\nSTART=True\r\nOwner=a\0b\r\nFreePath=|/a|/b|\r\n"s + kAddedAfter + "FriendUrl=\r\n"},
+         "[SETTING]\r\nSTART=True\r\nOwner=a\0b\r\nFreePath=|/a|\r\n"s + kAddedAfter + "FriendUrl=\r\n"},
         {"bytes that are no GBK, outside the seven values",
          "; \x81\xFF\xFE comment\r\n[SETTING]\r\nX=\xFF\x80\x81\r\nSTART=True\r\n",
          "; \x81\xFF\xFE comment\r\n[SETTING]\r\nX=\xFF\x80\x81\r\nSTART=True\r\n" + kAddedAfter +
@@ -105,7 +107,7 @@ TEST_F(HostileFileTest, OddFilesKeepEveryForeignByte) {
 TEST_F(HostileFileTest, WhatTheOddFilesShow) {
     using namespace std::string_literals;
     Open("[SETTING]\r\nSTART=True\r\nFreePath=|/a|/b\0c|\r\n"s);
-    EXPECT_EQ(Items(List1), (std::vector<std::wstring>{L"/a", L"/b"}));
+    EXPECT_EQ(Items(List1), (std::vector<std::wstring>{L"/a"}));
     EXPECT_TRUE(Checked(Option1));
     Open("[SETTING]\rSTART=True\rFreePath=|/a|\r; tail\r");
     EXPECT_EQ(Items(List1), std::vector<std::wstring>{L"/a"});
@@ -176,7 +178,11 @@ TEST_F(HostileFileTest, LongLinesAndAHugeFile) {
     Open(canonical + notes);
     EXPECT_EQ(Items(List1), shown);
     Apply();
-    EXPECT_TRUE(host.messages.empty());
+    // Items of 19 bytes: the filter reads the closing bar of the 49th.
+    EXPECT_EQ(host.messages, (std::vector<Shown>{
+                                 {L"设置已保存，但过滤器每项设置只读取前999字节：\n目录列表太长，过滤器只读取前49个目录"
+                                  L"（共40000个），从“/images/dir100049/x”起的目录不起作用。",
+                                  L"提示"}}));
     EXPECT_EQ(ReadBytes(dir.config()), canonical + notes);
     window.reset();
 
@@ -187,6 +193,7 @@ TEST_F(HostileFileTest, LongLinesAndAHugeFile) {
     for (int i = 0; log.size() < (50u << 20); ++i) log += "line=" + std::to_string(i) + std::string(90, '.') + "\r\n";
     const std::string huge = "[SETTING]\r\nSTART=True\r\nProtectJpg=False\r\nProtectGif=False\r\nProtectJpeg=False\r\n"
                              "RedirectFile=\r\nFreePath=|/a|\r\nFriendUrl=\r\n" + log;
+    host.messages.clear();
     Open(huge);
     EXPECT_EQ(Items(List1), std::vector<std::wstring>{L"/a"});
     Apply();
@@ -194,9 +201,12 @@ TEST_F(HostileFileTest, LongLinesAndAHugeFile) {
     EXPECT_TRUE(ReadBytes(dir.config()) == huge);
 }
 
-// Where the file cannot be written, Apply says so and changes nothing.
+// Where the file cannot be written, Apply says so, and why, and changes
+// nothing.
 TEST_F(HostileFileTest, FilesThatCannotBeWritten) {
-    const Shown failed{L"写文件时出错", L"澜星V3.0设置"};
+    const auto failed = [](const std::wstring& cause) {
+        return std::vector<Shown>{{L"写文件时出错\n" + cause, L"澜星V3.0设置"}};
+    };
     const std::string stored = "[SETTING]\r\nSTART=True\r\n";
 
     // Config.ini is a folder.
@@ -204,41 +214,84 @@ TEST_F(HostileFileTest, FilesThatCannotBeWritten) {
     OpenAsItIs();
     EXPECT_TRUE(Checked(Option2));
     Apply();
-    EXPECT_EQ(host.messages, std::vector<Shown>{failed});
+    EXPECT_EQ(host.messages, failed(L"Config.ini 是一个文件夹，不是文件。"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.config()));
     window.reset();
     std::filesystem::remove(dir.config());
 
-    // Held open by another program that shares it with nobody.
+    // Held open by another program: one that shares it with nobody, and one
+    // that lets others read it but not replace it.
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        SCOPED_TRACE(sharing);
+        host.messages.clear();
+        Open(stored);
+        const HANDLE held = CreateFileW(dir.config().c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        Apply();
+        CloseHandle(held);
+        EXPECT_EQ(host.messages, failed(L"Config.ini 正被其他程序使用：请关闭该程序后再试。"));
+        EXPECT_EQ(ReadBytes(dir.config()), stored);
+        EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
+    }
+
+    // Its folder is gone: the system's own words for it.
     host.messages.clear();
-    Open(stored);
-    const HANDLE held = CreateFileW(dir.config().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    window = std::make_unique<frmMain>(host, dir.path() / "gone");
+    ASSERT_TRUE(window->Load());
     Apply();
-    CloseHandle(held);
-    EXPECT_EQ(host.messages, std::vector<Shown>{failed});
-    EXPECT_EQ(ReadBytes(dir.config()), stored);
-    EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_PATH_NOT_FOUND, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    ASSERT_NE(text, nullptr);
+    std::wstring systemText = text;
+    LocalFree(text);
+    while (!systemText.empty() && std::iswspace(systemText.back())) systemText.pop_back();
+    EXPECT_EQ(host.messages, failed(systemText));
 }
 
-// A folder made immutable with the Linux tool, which a program under Wine
-// can start; then the folder refuses new files even to root. Wine does not
-// let the tool's end be waited for, so the folder itself is watched.
+// The Linux name of a folder, where the program runs under Wine.
+std::wstring UnixName(const std::filesystem::path& folder) {
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring name;
+    if (char* bytes = unixName ? unixName(folder.c_str()) : nullptr) {
+        name.assign(bytes, bytes + std::strlen(bytes));
+        HeapFree(GetProcessHeap(), 0, bytes);
+    }
+    return name;
+}
+
+// Runs a Linux tool, which a program under Wine can start, and waits up to
+// ten seconds for `done`: Wine does not let the tool's end be waited for.
+// Wine hands the tool its arguments as they stand, quotes included: the
+// test folders' names have no blanks.
+bool RunLinuxTool(std::wstring command, const std::function<bool()>& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    for (int i = 0; i < 100; ++i) {
+        if (done()) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+// A folder made immutable with the Linux tool; then it refuses new files
+// even to root.
 class ImmutableFolder {
 public:
-    explicit ImmutableFolder(const std::filesystem::path& folder) : folder_(folder) {
-        using UnixName = char*(CDECL*)(const wchar_t*);
-        const auto unixName = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-        if (!unixName) return;
-        if (char* name = unixName(folder.c_str())) {
-            unixFolder_.assign(name, name + std::strlen(name));
-            HeapFree(GetProcessHeap(), 0, name);
-        }
-        locked_ = !unixFolder_.empty() && Change(L"+i", true);
+    explicit ImmutableFolder(const std::filesystem::path& folder) : folder_(folder), unixFolder_(UnixName(folder)) {
+        locked_ = !unixFolder_.empty() &&
+                  RunLinuxTool(L"/usr/bin/chattr +i " + unixFolder_, [this] { return RefusesNewFiles(); });
     }
     ~ImmutableFolder() {
-        if (locked_) Change(L"-i", false);
+        if (locked_) RunLinuxTool(L"/usr/bin/chattr -i " + unixFolder_, [this] { return !RefusesNewFiles(); });
         for (const auto& probe : probes_) {
             if (!probe.empty()) DeleteFileW(probe.c_str());
         }
@@ -257,26 +310,6 @@ private:
         if (DeleteFileW(probe.c_str())) probes_.back().clear();
         return false;
     }
-    // Runs chattr and waits up to ten seconds for the folder to lock or
-    // unlock. Wine hands a Unix program its arguments as they stand, quotes
-    // included: the folder's name has no blanks.
-    bool Change(const wchar_t* flag, bool lock) {
-        std::wstring command = L"/usr/bin/chattr " + std::wstring(flag) + L" " + unixFolder_;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process)) {
-            return false;
-        }
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-        for (int i = 0; i < 100; ++i) {
-            if (RefusesNewFiles() == lock) return true;
-            Sleep(100);
-        }
-        return false;
-    }
 
     std::filesystem::path folder_;
     std::wstring unixFolder_;
@@ -292,9 +325,64 @@ TEST_F(HostileFileTest, AFolderThatRefusesNewFiles) {
         if (!folder.locked()) GTEST_SKIP() << "this folder cannot be made immutable (needs Wine, root and ext4)";
         Apply();
     }
-    EXPECT_EQ(host.messages, (std::vector<Shown>{{L"写文件时出错", L"澜星V3.0设置"}}));
+    EXPECT_EQ(host.messages,
+              (std::vector<Shown>{{L"写文件时出错\n没有写入权限：过滤器所在的文件夹通常要以管理员身份运行本程序才能写入。",
+                                   L"澜星V3.0设置"}}));
     EXPECT_EQ(ReadBytes(dir.config()), stored);
     EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
+}
+
+// A folder on a file system of its own, 64 KB in memory, mounted with the
+// Linux tool and then filled to the last byte.
+class FullDisk {
+public:
+    explicit FullDisk(const std::filesystem::path& folder) : folder_(folder), unixFolder_(UnixName(folder)) {
+        mounted_ = !unixFolder_.empty() &&
+                   RunLinuxTool(L"/bin/mount -t tmpfs -o size=64k tmpfs " + unixFolder_, [this] { return Small(); });
+    }
+    ~FullDisk() {
+        if (mounted_) RunLinuxTool(L"/bin/umount " + unixFolder_, [this] { return !Small(); });
+    }
+    bool mounted() const { return mounted_; }
+
+    // Takes all the room that is left.
+    void Fill() {
+        const HANDLE file = CreateFileW((folder_ / L"filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        const std::string block(4096, 'x');
+        DWORD written = 0;
+        for (size_t size = block.size(); size > 0; size /= 2) {
+            while (WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) && written == size) {
+            }
+        }
+        CloseHandle(file);
+    }
+
+private:
+    bool Small() const {
+        ULARGE_INTEGER total{};
+        return GetDiskFreeSpaceExW(folder_.c_str(), nullptr, &total, nullptr) && total.QuadPart == 64 * 1024;
+    }
+
+    std::filesystem::path folder_;
+    std::wstring unixFolder_;
+    bool mounted_ = false;
+};
+
+TEST_F(HostileFileTest, ADiskThatIsFull) {
+    const std::string stored = "[SETTING]\r\nSTART=True\r\n";
+    const std::filesystem::path folder = dir.path() / "disk";
+    std::filesystem::create_directory(folder);
+    FullDisk disk(folder);
+    if (!disk.mounted()) GTEST_SKIP() << "no file system can be mounted here (needs Wine and root)";
+    WriteBytes(folder / "Config.ini", stored);
+    disk.Fill();
+    window = std::make_unique<frmMain>(host, folder);
+    ASSERT_TRUE(window->Load());
+    Apply();
+    EXPECT_EQ(host.messages, (std::vector<Shown>{{L"写文件时出错\n磁盘已满：请腾出空间后再试。", L"澜星V3.0设置"}}));
+    EXPECT_EQ(ReadBytes(folder / "Config.ini"), stored);
+    EXPECT_EQ(testing_files::Entries(folder), (std::vector<std::string>{"Config.ini", "filler"}));
+    window.reset();
 }
 
 }  // namespace

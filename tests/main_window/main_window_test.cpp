@@ -259,19 +259,38 @@ TEST_F(MainWindowTest, OkSavesTellsAboutTheDelayAndCloses) {
     EXPECT_NE(ReadBytes(dir.config()).find("START=True\r\n"), std::string::npos);
 }
 
+// Values past the filter's 999 bytes are saved whole, and the window says
+// which of them the filter reads only in part, before the usual notice.
+TEST_F(MainWindowTest, OkTellsFirstWhatTheFilterReadsOnlyInPart) {
+    Open("");
+    Type(txtRedirectFile, L"/" + std::wstring(999, L'图') + L".gif");
+    for (int i = 0; i < 60; ++i) window->AddFriendUrl(L"www.site" + std::to_wstring(1000 + i) + L".com.cn");
+    Click(cmdOK);
+    // 20 bytes an item and the leading bar: the closing bar of the 49th item
+    // is the 981st byte, that of the 50th the 1001st.
+    const std::wstring told =
+        L"设置已保存，但过滤器每项设置只读取前999字节：\n"
+        L"自定义盗链后转向的文件太长，过滤器读不全。\n"
+        L"友情站点列表太长，过滤器只读取前49个站点（共60个），从“www.site1049.com.cn”起的站点不起作用。";
+    EXPECT_EQ(host.messages, (std::vector<Shown>{{told, L"提示"}, {kNotice, L"提示"}}));
+    EXPECT_FALSE(IsOpen());
+    EXPECT_NE(ReadBytes(dir.config()).find("www.site1059.com.cn|\r\n"), std::string::npos) << "all are saved";
+}
+
 TEST_F(MainWindowTest, OkAfterAFailedSaveKeepsTheWindowAndItsEdits) {
+    const Shown failed{L"写文件时出错\nConfig.ini 是只读文件：请先在文件属性中去掉“只读”。", L"澜星V3.0设置"};
     Open();
     testing_files::MakeReadOnly(dir.config());
     Type(txtRedirectFile, L"/changed.gif");
     Click(cmdOK);
-    EXPECT_EQ(host.messages, (std::vector<Shown>{{L"写文件时出错", L"澜星V3.0设置"}}));
+    EXPECT_EQ(host.messages, std::vector<Shown>{failed});
     EXPECT_TRUE(IsOpen());
     EXPECT_EQ(Text(txtRedirectFile), L"/changed.gif");
     EXPECT_EQ(ReadBytes(dir.config()), kStored);
 
     host.messages.clear();
     Click(cmdSave);  // Apply reports the same and stays open too
-    EXPECT_EQ(host.messages, (std::vector<Shown>{{L"写文件时出错", L"澜星V3.0设置"}}));
+    EXPECT_EQ(host.messages, std::vector<Shown>{failed});
     EXPECT_TRUE(IsOpen());
 }
 

@@ -62,9 +62,9 @@ TEST(ByteOrderTest, AMarkedFileIsReadButNeverWritten) {
     const auto loaded = settings::LoadSettings(dir.path());
     EXPECT_TRUE(loaded.enabled);
     EXPECT_EQ(loaded.freePaths, std::vector<std::wstring>{L"/\u56FE"});
-    FileCoding announced = FileCoding::Gbk;
-    EXPECT_EQ(settings::TrySaveSettings(loaded, dir.path(), &announced), settings::SaveResult::OtherCoding);
-    EXPECT_EQ(announced, FileCoding::Utf8);
+    const auto report = settings::TrySaveSettings(loaded, dir.path());
+    EXPECT_EQ(report.result, settings::SaveResult::OtherCoding);
+    EXPECT_EQ(report.storedCoding, FileCoding::Utf8);
     EXPECT_EQ(testing_files::ReadBytes(dir.config()), stored);
     EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
 }

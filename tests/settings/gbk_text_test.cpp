@@ -54,10 +54,14 @@ TEST(GbkText, MalformedBytesBecomeReplacementCharactersAndDecodingGoesOn) {
     } cases[] = {
         {"a\xFF" "b", L"a\uFFFDb"},                   // 0xFF starts no character
         {"\xB7", L"\uFFFD"},                          // lead byte at the end
-        {"\xB7\x7F", L"\uFFFD\x7F"},                  // 0x7F is no trail byte
-        {"\xB7 x", L"\uFFFD x"},                      // nor is a space
+        // A lead byte takes the byte after it, as the profile reader divides
+        // the file: one replacement for both when that is no trail byte.
+        {"\xB7\x7F", L"\uFFFD"},
+        {"\xB7 x", L"\uFFFDx"},
+        {"\xB7\nx", L"\uFFFDx"},
         {"\xB7\xC0\xB7", L"防\uFFFD"},
         {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},  // NUL stays a character
+        {std::string("\xB7\0b", 3), std::wstring(L"\uFFFD\0b", 3)},  // and is taken by no lead byte
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);

@@ -43,6 +43,22 @@ TEST(IniDocument, ReadsByTheRulesOfProfileFiles) {
         {"GBK bytes around", "[\xB7\xC0]\r\n[SETTING]\r\n\xB5\xC1=1\r\nSTART=\xC1\xB4\r\n", "\xC1\xB4"},
         {"GBK trail byte ] in another header",
          "[\x81]x]\r\nSTART=0\r\n[SETTING]\r\nSTART=1\r\n", "1"},
+        // Where hand-edited files meet the profile reader's own rules.
+        {"a key line without sign hides a later one", "[SETTING]\r\nSTART\r\nSTART=True\r\n", std::nullopt},
+        {"the header's name runs to the last bracket", "[SETTING] ; note [x]\r\nSTART=1\r\n", std::nullopt},
+        {"a doubled bracket is part of the name", "[SETTING]]\r\nSTART=1\r\n", std::nullopt},
+        {"text after the last bracket is no part of it", "[SETTING] junk\r\nSTART=1\r\n", "1"},
+        {"an unclosed header does not end the section", "[SETTING]\r\n[Other\r\n[\r\nSTART=1\r\n", "1"},
+        {"control characters trimmed", "\v[SETTING]\f\r\nSTART\x1A=\v\f\x1AT \x1A\f\v\r\n", "T"},
+        {"a lead byte takes the LF after it", "[SETTING]\nSTART=\x81\nSTART=True\n", "\x81\nSTART=True"},
+        {"a lead byte takes the CR of a CRLF", "[SETTING]\r\nSTART=\x81\r\nX=1\r\n", "\x81\r"},
+        {"a lead byte takes the sign", "[SETTING]\r\nSTART\x81=1\r\nSTART=2\r\n", "2"},
+        {"a lead byte takes a trailing blank", "[SETTING]\r\nSTART=a\x81 \r\n", "a\x81 "},
+        {"a lead byte takes a closing quote", "[SETTING]\r\nSTART=\"a\x81\"\r\n", "\"a\x81\""},
+        {"a name ends at NUL", "[SETTING]\r\nST\0ART=1\r\nSTART\0x=2\r\n"s, "2"},
+        {"a section name ends at NUL", "[SETTING\0x]\r\nSTART=1\r\n"s, "1"},
+        {"a value ends at NUL, blanks before it kept", "[SETTING]\r\nSTART=a \0b\r\n"s, "a "},
+        {"quotes are looked at up to NUL", "[SETTING]\r\nSTART=\"a\0\"\r\n"s, "\"a"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,6 +99,18 @@ TEST(IniDocument, WritesOneKeyAndLeavesEveryOtherByte) {
         {"invalid GBK bytes kept", "\xFF\x81\r\n[SETTING]\r\n\x80\xFE=\xB7\r\n",
          "\xFF\x81\r\n[SETTING]\r\n\x80\xFE=\xB7\r\nSTART=V\r\n"},
         {"NUL bytes kept", "[SETTING]\r\nA=\0\r\n"s, "[SETTING]\r\nA=\0\r\nSTART=V\r\n"s},
+        {"a key line without sign gets one", "[SETTING]\r\n START \r\nSTART=1\r\n",
+         "[SETTING]\r\n START=V\r\nSTART=1\r\n"},
+        {"right after its name, not after a lead byte that would take it", "[SETTING]\r\nSTART\0\xBB"s,
+         "[SETTING]\r\nSTART=V\r\n"},
+        {"a section of another name", "[SETTING] ; [x]\r\nSTART=1\r\n",
+         "[SETTING] ; [x]\r\nSTART=1\r\n[SETTING]\r\nSTART=V\r\n"},
+        {"an unclosed header stays in the section", "[SETTING]\r\n[Other\r\n", "[SETTING]\r\n[Other\r\nSTART=V\r\n"},
+        {"a last line whose LF a lead byte took gets a line ending", "[SETTING]\nA=\x81\n",
+         "[SETTING]\nA=\x81\n\r\nSTART=V\r\n"},
+        {"so does one before a new section", "[X]\nA=\x81\n", "[X]\nA=\x81\n\r\n[SETTING]\r\nSTART=V\r\n"},
+        {"a value's line runs on past a taken LF", "[SETTING]\nSTART=\x81\nB=1\nC=2\r\n",
+         "[SETTING]\nSTART=V\r\nC=2\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,6 +118,30 @@ TEST(IniDocument, WritesOneKeyAndLeavesEveryOtherByte) {
         document.Set("SETTING", "START", "V");
         EXPECT_EQ(document.bytes(), c.after);
         EXPECT_EQ(document.Get("SETTING", "START"), "V");
+    }
+}
+
+// A value the reader would take a pair of quotes off goes into one more
+// pair; any other value is written as it stands.
+TEST(IniDocument, ValuesReadBackAsGiven) {
+    const struct {
+        std::string value, line;
+    } cases[] = {
+        {"\"/x.gif\"", "START=\"\"/x.gif\"\"\r\n"},
+        {"'x'", "START=''x''\r\n"},
+        {"\t\"x\" ", "START=\"\t\"x\" \"\r\n"},
+        {"\"\"", "START=\"\"\"\"\r\n"},
+        {"\"", "START=\"\r\n"},
+        {"\"x'", "START=\"x'\r\n"},
+        {"a\"b\"", "START=a\"b\"\r\n"},
+        {"\"a\x81\"", "START=\"a\x81\"\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        IniDocument document("[SETTING]\r\nSTART=old\r\n");
+        document.Set("SETTING", "START", c.value);
+        EXPECT_EQ(document.bytes(), "[SETTING]\r\n" + c.line);
+        EXPECT_EQ(document.Get("SETTING", "START"), c.value);
     }
 }
 

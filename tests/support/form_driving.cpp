@@ -4,6 +4,17 @@
 
 namespace form_driving {
 
+void PrintTo(const Shown& shown, std::ostream* out) {
+    const auto utf8 = [](const std::wstring& text) {
+        std::string bytes(text.size() * 3, '\0');
+        bytes.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                             bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                             nullptr)));
+        return bytes;
+    };
+    *out << "[" << utf8(shown.title) << "] " << utf8(shown.text);
+}
+
 void RecordingHost::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title) {
     messages.push_back({text, title});
     messageOwners.push_back(owner);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ struct Shown {
     std::wstring text, title;
     bool operator==(const Shown& o) const { return text == o.text && title == o.title; }
 };
+// A message as a failing test prints it: its title and text in UTF-8.
+void PrintTo(const Shown& shown, std::ostream* out);
 
 // Records message boxes instead of showing them. A modal dialog is handed,
 // shown, to `onModal`, which plays the user's part; without one it is only

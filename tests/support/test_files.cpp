@@ -1,6 +1,7 @@
 #include "test_files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -138,6 +139,21 @@ int RunProgram(const fs::path& program) {
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status) == 127 ? -1 : WEXITSTATUS(status);
 #endif
+}
+
+std::string Escaped(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        }
+    }
+    return out;
 }
 
 }  // namespace testing_files

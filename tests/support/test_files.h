@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testing_files {
@@ -33,5 +34,7 @@ void MakeReadOnly(const std::filesystem::path& file);
 std::filesystem::path MakeDeepDirectory(const std::filesystem::path& base, size_t length);
 // Runs a program and gives its exit code, or -1 when it cannot start.
 int RunProgram(const std::filesystem::path& program);
+// Bytes as a failure prints them: printable ASCII as it is, the rest as \xNN.
+std::string Escaped(std::string_view bytes);
 
 }  // namespace testing_files

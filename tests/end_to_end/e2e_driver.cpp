@@ -4,7 +4,7 @@
 // picture, button presses, typing into text boxes, answers to message boxes.
 // It reads the windows back and checks the Config.ini the program writes.
 //
-// The driver runs on a Wine desktop of its own (run-e2e.sh starts it there),
+// The driver runs on Wine's default desktop (run-e2e.sh sees to that),
 // where windows have title bars. With --screenshots=DIR it also saves each
 // window it meets as a BMP; with --tour it only starts the program in place,
 // photographs the start-up picture and the main window, and cancels.
@@ -28,6 +28,7 @@
 #include "frm_begin.h"
 #include "frm_main.h"
 #include "test_files.h"
+#include "window_driving.h"
 
 namespace fs = std::filesystem;
 
@@ -39,12 +40,8 @@ using dialogs::Form3;
 using testing_files::ReadBytes;
 using testing_files::TempDir;
 using testing_files::WriteBytes;
-using Clock = std::chrono::steady_clock;
+using namespace window_driving;
 using std::chrono::milliseconds;
-
-constexpr milliseconds kWindowTimeout{10000};
-constexpr UINT kMessageTimeoutMs = 5000;
-constexpr int kMessageTextId = 0xFFFF;
 
 const wchar_t kMainCaption[] = L"澜星V3.0设置";
 const wchar_t kForm2Caption[] = L"添加相对目录";
@@ -59,7 +56,6 @@ const std::string kStored =
 struct Options {
     fs::path editor;       // the HotlinkConfig.exe under test
     fs::path screenshots;  // where window pictures go; empty: none taken
-    fs::path result;       // where the exit code is written
     bool tour = false;
     int deadlineSeconds = 150;
 };
@@ -73,146 +69,6 @@ Options& options() {
 std::atomic<HANDLE>& runningEditor() {
     static std::atomic<HANDLE> process{nullptr};
     return process;
-}
-
-void WriteResult(int code) {
-    if (options().result.empty()) return;
-    if (FILE* out = _wfopen(options().result.c_str(), L"w")) {
-        std::fprintf(out, "%d\n", code);
-        std::fclose(out);
-    }
-}
-
-// ---- waiting --------------------------------------------------------------
-
-// Polls `condition` until it gives a true value or the time is up; returns
-// its last value.
-template <class Condition>
-auto WaitFor(Condition condition, milliseconds timeout = kWindowTimeout) -> decltype(condition()) {
-    const auto deadline = Clock::now() + timeout;
-    for (;;) {
-        auto value = condition();
-        if (value || Clock::now() >= deadline) return value;
-        Sleep(20);
-    }
-}
-
-// ---- reading another process's windows -------------------------------------
-
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
-    return static_cast<LRESULT>(result);
-}
-
-std::wstring Text(HWND window) {
-    const auto length = Send(window, WM_GETTEXTLENGTH);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const auto copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(copied));
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-bool Checked(HWND button) { return Send(button, BM_GETCHECK) == BST_CHECKED; }
-bool Enabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
-
-std::vector<std::wstring> Items(HWND list) {
-    std::vector<std::wstring> items;
-    const auto count = Send(list, LB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring item(static_cast<size_t>(Send(list, LB_GETTEXTLEN, i)) + 1, L'\0');
-        item.resize(static_cast<size_t>(Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
-        items.push_back(item);
-    }
-    return items;
-}
-
-// The control that has the keyboard focus in the window's thread.
-HWND FocusIn(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
-    return info.hwndFocus;
-}
-
-DWORD Selection(HWND edit) {
-    DWORD start = 0, end = 0;
-    Send(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    return MAKELONG(start, end);
-}
-
-// ---- acting as the user -----------------------------------------------------
-
-// A press of a button that opens nothing modal: it returns when handled.
-void Press(HWND button) { Send(button, BM_CLICK); }
-// A press of a button that opens a dialog or a message box, which would keep
-// a sent message waiting until it closes.
-void PressOpening(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
-
-// Typing into a text box, one character after the other.
-void Type(HWND edit, const std::wstring& text) {
-    for (wchar_t c : text) Send(edit, WM_CHAR, c, 1);
-}
-
-void ClearAndType(HWND edit, const std::wstring& text) {
-    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    Type(edit, text);
-}
-
-void MovePointer(POINT to) {
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = static_cast<LONG>((to.x * 65535LL + (width - 1) / 2) / (width - 1));
-    move.mi.dy = static_cast<LONG>((to.y * 65535LL + (height - 1) / 2) / (height - 1));
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof move);
-    Sleep(60);
-}
-
-// A left click with the real pointer: it travels onto the point first, as a
-// hand moves it, then the button goes down and up.
-void ClickAt(POINT at) {
-    MovePointer({at.x - 40, at.y - 30});
-    MovePointer({at.x - 5, at.y - 3});
-    MovePointer(at);
-    INPUT buttons[2] = {};
-    buttons[0].type = buttons[1].type = INPUT_MOUSE;
-    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &buttons[0], sizeof(INPUT));
-    Sleep(60);
-    SendInput(1, &buttons[1], sizeof(INPUT));
-}
-
-POINT CentreOf(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// The screen point of a window's close box, found as the window itself
-// answers where its close box is.
-bool FindCloseBox(HWND window, POINT* at) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    for (int y = r.top + 2; y < r.top + 40 && y < r.bottom; y += 2) {
-        for (int x = r.right - 2; x > r.right - 60 && x > r.left; x -= 2) {
-            if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                *at = {x - 4, y + 4};
-                if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(at->x, at->y)) == HTCLOSE) return true;
-                *at = {x, y};
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 // ---- screenshots ------------------------------------------------------------
@@ -278,14 +134,6 @@ void ScreenshotOnce(HWND window, const std::wstring& name) {
 
 // ---- the program under test -------------------------------------------------
 
-// One message box as the user sees it.
-struct MessageBoxSeen {
-    HWND hwnd = nullptr;
-    std::wstring title, text;
-    std::vector<int> buttons;  // ids of the visible buttons
-    bool icon = false;         // a visible icon beside the text
-};
-
 // A running HotlinkConfig.exe. Ended by force if a test leaves it running.
 class Editor {
 public:
@@ -333,31 +181,9 @@ public:
     // The program's top-level windows, owned ones (dialogs, message boxes)
     // included; hidden ones too unless visibleOnly.
     std::vector<HWND> Windows(bool visibleOnly = true) const { return WindowsOf(id_, visibleOnly); }
-
-    static std::vector<HWND> WindowsOf(DWORD processId, bool visibleOnly) {
-        struct Search {
-            DWORD processId;
-            bool visibleOnly;
-            std::vector<HWND> found;
-        } search{processId, visibleOnly, {}};
-        EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(param);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == s.processId && (!s.visibleOnly || IsWindowVisible(window))) s.found.push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    // A visible top-level window of the program with this caption.
+    // A top-level window of the program with this caption.
     HWND Find(const std::wstring& caption, bool visibleOnly = true) const {
-        for (HWND window : Windows(visibleOnly)) {
-            if (ClassOf(window) != L"#32770" && Text(window) == caption) return window;
-        }
-        return nullptr;
+        return FindWindowOf(id_, caption, visibleOnly);
     }
     HWND WaitForWindow(const std::wstring& caption) const {
         return WaitFor([&] { return Find(caption); });
@@ -367,29 +193,10 @@ public:
     }
 
     // The message box the program shows, if any.
-    HWND MessageBoxWindow() const {
-        for (HWND window : Windows()) {
-            if (ClassOf(window) == L"#32770" && GetDlgItem(window, kMessageTextId)) return window;
-        }
-        return nullptr;
-    }
+    HWND MessageBoxWindow() const { return MessageBoxOf(id_); }
     MessageBoxSeen WaitForMessageBox() const {
-        MessageBoxSeen box;
-        box.hwnd = WaitFor([&] { return MessageBoxWindow(); });
-        if (!box.hwnd) return box;
-        box.title = Text(box.hwnd);
-        box.text = Text(GetDlgItem(box.hwnd, kMessageTextId));
-        for (HWND child = GetWindow(box.hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (!IsWindowVisible(child)) continue;
-            const std::wstring kind = ClassOf(child);
-            if (_wcsicmp(kind.c_str(), L"Button") == 0) box.buttons.push_back(GetDlgCtrlID(child));
-            const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
-            if (_wcsicmp(kind.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
-                Send(child, STM_GETICON) != 0) {
-                box.icon = true;
-            }
-        }
-        return box;
+        const HWND box = WaitFor([&] { return MessageBoxWindow(); });
+        return box ? ReadMessageBox(box) : MessageBoxSeen{};
     }
     // Presses the box's only button and waits until the box is gone.
     bool Answer(const MessageBoxSeen& box) const {
@@ -521,9 +328,9 @@ TEST_F(EndToEndTest, TypicalChangeFromStartToSavedFile) {
     EXPECT_TRUE(Checked(Control(Option2)));
     EXPECT_FALSE(Checked(Control(Option1)));
     for (int id : {Check1_0, Check1_1, Check1_2}) EXPECT_FALSE(Checked(Control(id))) << id;
-    EXPECT_EQ(Text(Control(txtRedirectFile)), L"");
-    EXPECT_TRUE(Items(Control(List1)).empty());
-    EXPECT_TRUE(Items(Control(List2)).empty());
+    EXPECT_EQ(TextOf(Control(txtRedirectFile)), L"");
+    EXPECT_TRUE(ListItems(Control(List1)).empty());
+    EXPECT_TRUE(ListItems(Control(List2)).empty());
     EXPECT_FALSE(Enabled(Control(cmdDelPath)));
     EXPECT_FALSE(Enabled(Control(cmdDelWeb)));
 
@@ -534,15 +341,15 @@ TEST_F(EndToEndTest, TypicalChangeFromStartToSavedFile) {
     const HWND form2 = OpenDialog(cmdAddPath, kForm2Caption);
     ASSERT_NE(form2, nullptr);
     const HWND path = GetDlgItem(form2, Form2::txtPath);
-    EXPECT_EQ(Text(path), L"");
+    EXPECT_EQ(TextOf(path), L"");
     EXPECT_EQ(WaitFor([&] { return FocusIn(form2) == GetDlgItem(form2, Form2::cmdSave); }), true)
         << "the first focus is on 保  存";
     Type(path, L"/img");
-    EXPECT_EQ(Text(path), L"/img");
+    EXPECT_EQ(TextOf(path), L"/img");
     ScreenshotOnce(form2, L"form2");
     PressOpening(GetDlgItem(form2, Form2::cmdSave));
     ExpectDialogClosed(form2);
-    EXPECT_EQ(Items(Control(List1)), std::vector<std::wstring>{L"/img"});
+    EXPECT_EQ(ListItems(Control(List1)), std::vector<std::wstring>{L"/img"});
     EXPECT_FALSE(Enabled(Control(cmdDelPath))) << "an added item comes unselected";
     EXPECT_FALSE(fs::exists(dir.config())) << "saved before OK";
 
@@ -569,10 +376,10 @@ TEST_F(EndToEndTest, AddDirectoryDialogRefusesBadTextAndKeepsIt) {
     EXPECT_TRUE(Checked(Control(Option1)));
     EXPECT_TRUE(Checked(Control(Check1_0)));
     EXPECT_FALSE(Checked(Control(Check1_1)));
-    EXPECT_EQ(Text(Control(txtRedirectFile)), L"/no.gif");
-    EXPECT_EQ(Items(Control(List2)), std::vector<std::wstring>{L"www.example.com"});
+    EXPECT_EQ(TextOf(Control(txtRedirectFile)), L"/no.gif");
+    EXPECT_EQ(ListItems(Control(List2)), std::vector<std::wstring>{L"www.example.com"});
     const std::vector<std::wstring> stored = {L"/img", L"/pic"};
-    EXPECT_EQ(Items(Control(List1)), stored);
+    EXPECT_EQ(ListItems(Control(List1)), stored);
     ScreenshotOnce(mainWindow, L"main-window");
 
     HWND form2 = OpenDialog(cmdAddPath, kForm2Caption);
@@ -595,19 +402,19 @@ TEST_F(EndToEndTest, AddDirectoryDialogRefusesBadTextAndKeepsIt) {
         PressOpening(GetDlgItem(form2, Form2::cmdSave));
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(c.message, L"错误", c.screenshot));
         EXPECT_EQ(WaitFor([&] { return FocusIn(form2) == path; }), true) << "the focus goes back to the text box";
-        EXPECT_EQ(Text(path), c.typed);
+        EXPECT_EQ(TextOf(path), c.typed);
         EXPECT_EQ(Selection(path), selection) << "caret and selection stay";
         EXPECT_TRUE(IsWindowVisible(form2));
         EXPECT_FALSE(Enabled(mainWindow));
     }
-    EXPECT_EQ(Items(Control(List1)), stored);
+    EXPECT_EQ(ListItems(Control(List1)), stored);
 
     // Accepted as typed, trailing space and all.
     ClearAndType(path, L"/img ");
     PressOpening(GetDlgItem(form2, Form2::cmdSave));
     ExpectDialogClosed(form2);
     const std::vector<std::wstring> added = {L"/img", L"/pic", L"/img "};
-    EXPECT_EQ(Items(Control(List1)), added);
+    EXPECT_EQ(ListItems(Control(List1)), added);
 
     // Cancel, the close box's command, a close message and a mouse click on
     // the close box: each closes the dialog and adds nothing.
@@ -615,7 +422,7 @@ TEST_F(EndToEndTest, AddDirectoryDialogRefusesBadTextAndKeepsIt) {
         SCOPED_TRACE(way);
         form2 = OpenDialog(cmdAddPath, kForm2Caption);
         ASSERT_NE(form2, nullptr);
-        EXPECT_EQ(Text(GetDlgItem(form2, Form2::txtPath)), L"") << "the dialog starts empty every time";
+        EXPECT_EQ(TextOf(GetDlgItem(form2, Form2::txtPath)), L"") << "the dialog starts empty every time";
         Type(GetDlgItem(form2, Form2::txtPath), L"/never");
         switch (way) {
             case 0: PressOpening(GetDlgItem(form2, Form2::cmdCancal)); break;
@@ -629,7 +436,7 @@ TEST_F(EndToEndTest, AddDirectoryDialogRefusesBadTextAndKeepsIt) {
             }
         }
         ExpectDialogClosed(form2);
-        EXPECT_EQ(Items(Control(List1)), added);
+        EXPECT_EQ(ListItems(Control(List1)), added);
         EXPECT_EQ(editor->MessageBoxWindow(), nullptr);
     }
 
@@ -658,25 +465,25 @@ TEST_F(EndToEndTest, AddSiteDialogRefusesBlankTextAndKeepsSpaces) {
         PressOpening(GetDlgItem(form3, Form3::cmdSave));
         ASSERT_NO_FATAL_FAILURE(ExpectMessage(L"友情站点不能为空！", L"错误", L"message-empty-site"));
         EXPECT_EQ(WaitFor([&] { return FocusIn(form3) == web; }), true) << "the focus goes back to the text box";
-        EXPECT_EQ(Text(web), typed);
+        EXPECT_EQ(TextOf(web), typed);
         EXPECT_EQ(Selection(web), selection);
         EXPECT_TRUE(IsWindowVisible(form3));
     }
-    EXPECT_TRUE(Items(Control(List2)).empty());
+    EXPECT_TRUE(ListItems(Control(List2)).empty());
 
     const std::wstring site = L" http://www.example.org ";
     ClearAndType(web, site);
     ScreenshotOnce(form3, L"form3");
     PressOpening(GetDlgItem(form3, Form3::cmdSave));
     ExpectDialogClosed(form3);
-    EXPECT_EQ(Items(Control(List2)), std::vector<std::wstring>{site});
+    EXPECT_EQ(ListItems(Control(List2)), std::vector<std::wstring>{site});
 
     form3 = OpenDialog(cmdAddWeb, kForm3Caption);
     ASSERT_NE(form3, nullptr);
     Type(GetDlgItem(form3, Form3::txtWeb), L"www.never.example");
     PressOpening(GetDlgItem(form3, Form3::cmdCancal));
     ExpectDialogClosed(form3);
-    EXPECT_EQ(Items(Control(List2)), std::vector<std::wstring>{site});
+    EXPECT_EQ(ListItems(Control(List2)), std::vector<std::wstring>{site});
 
     Press(Control(cmdSave));
     EXPECT_EQ(ReadBytes(dir.config()),
@@ -753,7 +560,7 @@ TEST_F(EndToEndTest, ListsPastTheFilterLimitAreSavedWholeAndTold) {
                                "ProtectJpeg=False\r\nRedirectFile=/no.gif\r\nFreePath=\r\nFriendUrl=" + sites + "\r\n";
     WriteBytes(dir.config(), stored);
     ASSERT_NO_FATAL_FAILURE(OpenMainWindow());
-    EXPECT_EQ(Items(Control(List2)).size(), 60u);
+    EXPECT_EQ(ListItems(Control(List2)).size(), 60u);
     PressOpening(Control(cmdOK));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(
         L"设置已保存，但过滤器每项设置只读取前999字节：\n友情站点列表太长，过滤器只读取前49个站点（共60个），"
@@ -814,7 +621,6 @@ void StartWatchdog() {
         std::this_thread::sleep_for(std::chrono::seconds(options().deadlineSeconds));
         std::fprintf(stderr, "end-to-end run took longer than %d s; stopped\n", options().deadlineSeconds);
         if (HANDLE editor = runningEditor().load()) TerminateProcess(editor, 99);
-        WriteResult(3);
         std::fflush(nullptr);
         ExitProcess(3);
     }).detach();
@@ -823,7 +629,7 @@ void StartWatchdog() {
 }  // namespace
 
 // Options: --editor=PATH (default: HotlinkConfig.exe beside this program),
-// --screenshots=DIR, --result=FILE, --deadline=SECONDS, --tour, and
+// --screenshots=DIR, --deadline=SECONDS, --tour, and
 // GoogleTest's own.
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
@@ -839,15 +645,12 @@ int wmain(int argc, wchar_t** argv) {
             o.editor = value;
         } else if (TakeOption(argument, L"--screenshots", &value)) {
             o.screenshots = value;
-        } else if (TakeOption(argument, L"--result", &value)) {
-            o.result = value;
         } else if (TakeOption(argument, L"--deadline", &value)) {
             o.deadlineSeconds = _wtoi(value.c_str());
         } else if (argument == L"--tour") {
             o.tour = true;
         } else {
             std::fprintf(stderr, "unknown option %s\n", fs::path(argument).u8string().c_str());
-            WriteResult(2);
             return 2;
         }
     }
@@ -855,6 +658,5 @@ int wmain(int argc, wchar_t** argv) {
     StartWatchdog();
     const int code = o.tour ? RunTour() : RUN_ALL_TESTS();
     std::fflush(nullptr);
-    WriteResult(code);
     return code;
 }

@@ -44,11 +44,7 @@ protected:
         Pump();
     }
     HWND Control(int id) const { return window->Control(id); }
-    std::wstring Text(int id) const {
-        wchar_t buffer[512] = {};
-        GetWindowTextW(Control(id), buffer, 512);
-        return buffer;
-    }
+    std::wstring Text(int id) const { return form_driving::TextOf(Control(id)); }
     bool Checked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
     std::vector<std::wstring> Items(int id) const { return form_driving::ListItems(Control(id)); }
@@ -132,6 +128,11 @@ TEST_F(MainWindowTest, CaptionsAndStateOfAnEmptyFile) {
         {cmdOK, L"确  定"}, {CmdCancel, L"取  消"}, {cmdSave, L"应  用"},
     };
     for (const auto& [id, text] : captions) EXPECT_EQ(Text(id), text) << id;
+    // The four hints in blue, every other text in the system's colour.
+    for (int id : {Label1, Label2, Label3, Label4}) EXPECT_EQ(form_driving::TextColorOf(Control(id)), RGB(0, 0, 255)) << id;
+    for (int id : {Frame1, Option1, Check1_0, Frame3}) {
+        EXPECT_EQ(form_driving::TextColorOf(Control(id)), GetSysColor(COLOR_WINDOWTEXT)) << id;
+    }
 
     // A missing file: protection off, nothing ticked, empty box and lists.
     EXPECT_FALSE(Checked(Option1));

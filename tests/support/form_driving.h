@@ -8,10 +8,17 @@
 #include <vector>
 
 #include "host.h"
+#include "window_driving.h"
 
 // Driving forms in-process as a user would: messages pumped, keys through
-// the dialog manager, and a host that records what would block.
+// the dialog manager, and a host that records what would block. Reading the
+// windows back is window_driving's, shared with the end-to-end driver.
 namespace form_driving {
+
+using window_driving::ListItems;
+using window_driving::RectInParent;
+using window_driving::TextColorOf;
+using window_driving::TextOf;
 
 struct Shown {
     std::wstring text, title;
@@ -43,11 +50,5 @@ void Press(HWND form, UINT key);
 void Click(HWND button);
 // A mouse click on a list box's item.
 void ClickItem(HWND list, int index);
-// The items of a list box, in order.
-std::vector<std::wstring> ListItems(HWND list);
-// A control's text.
-std::wstring TextOf(HWND window);
-// A control's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND control);
 
 }  // namespace form_driving

@@ -23,8 +23,4 @@ cmake --build --preset windows
 
 . tools/virtual-display.sh
 use_virtual_display_for_wine "$root/build/windows"
-# A Windows test program that fails is run once more: once in many runs a
-# program under Wine has ended at once, with no output at all, and passed
-# when run again. A real fault fails both times; the first failure's output
-# stays in the log.
-ctest --preset windows --repeat until-pass:2
+ctest --preset windows

@@ -103,6 +103,7 @@ TEST_F(Form2Test, IsLaidOutAsDescribedWithTheFocusOnSave) {
                    {Form2::Label3, L"请输入一个相对目录，例如\"/img\"。"}, {Form2::cmdSave, L"保  存"},
                    {Form2::cmdCancal, L"取  消"}});
     EXPECT_EQ(TextOf(dialog->hwnd()), L"添加相对目录");
+    EXPECT_EQ(form_driving::TextColorOf(Control(Form2::Label3)), RGB(255, 0, 0));
     EXPECT_EQ(GetFocus(), Control(Form2::cmdSave));
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Control(Form2::cmdCancal));
@@ -170,6 +171,8 @@ TEST_F(Form3Test, IsLaidOutAsDescribedWithTheFocusOnCancel) {
                    {Form3::Label3, L"请输入一个域名，例如\"example.com\"。"}, {Form3::cmdSave, L"保  存"},
                    {Form3::cmdCancal, L"取  消"}});
     EXPECT_EQ(TextOf(dialog->hwnd()), L"添加友情站点");
+    EXPECT_EQ(form_driving::TextColorOf(Control(Form3::Label3)), RGB(255, 0, 0));
+    EXPECT_EQ(form_driving::TextColorOf(Control(Form3::Label2)), GetSysColor(COLOR_WINDOWTEXT));
 
     // The hint takes the size of its text, from where it is placed, and
     // stays inside its frame.

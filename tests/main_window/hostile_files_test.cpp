@@ -292,28 +292,27 @@ public:
     }
     ~ImmutableFolder() {
         if (locked_) RunLinuxTool(L"/usr/bin/chattr -i " + unixFolder_, [this] { return !RefusesNewFiles(); });
-        for (const auto& probe : probes_) {
-            if (!probe.empty()) DeleteFileW(probe.c_str());
-        }
+        // Under Wine, deleting a file in a locked folder reports success and
+        // removes nothing: a probe made just before the lock took hold is
+        // still there. Each goes again now that the folder is open.
+        for (const auto& probe : probes_) DeleteFileW(probe.c_str());
     }
     bool locked() const { return locked_; }
 
 private:
-    // Tries a new name in the folder. A probe made just before the lock
-    // took hold may no longer be removable; it is removed after unlocking.
+    // Tries a new name in the folder.
     bool RefusesNewFiles() {
-        const std::wstring probe = (folder_ / (L"probe" + std::to_wstring(probes_.size()))).native();
-        const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        probes_.push_back((folder_ / (L"probe" + std::to_wstring(probes_.size()))).native());
+        const HANDLE file = CreateFileW(probes_.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) return true;
         CloseHandle(file);
-        probes_.push_back(probe);
-        if (DeleteFileW(probe.c_str())) probes_.back().clear();
+        DeleteFileW(probes_.back().c_str());
         return false;
     }
 
     std::filesystem::path folder_;
     std::wstring unixFolder_;
-    std::vector<std::wstring> probes_;  // emptied once removed
+    std::vector<std::wstring> probes_;
     bool locked_ = false;
 };
 

@@ -1,6 +1,7 @@
 // A save cut short leaves its temporary file beside Config.ini. The next save
 // removes such files once they are old, and nothing else: not a young one,
-// which may be another save at work, and no other name.
+// which may be another save at work, no other name, and nothing at all when
+// the save is refused.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -66,6 +67,14 @@ TEST(AbandonedTemporaries, EverythingElseStays) {
     ASSERT_TRUE(SaveSettings(ProtectionSettings{}, dir.path()));
     EXPECT_EQ(Entries(dir.path()), before);
     for (const auto& name : oldNames) EXPECT_EQ(testing_files::ReadBytes(dir.path() / name), kTorn) << name;
+
+    // A save refused because Config.ini is read-only touches nothing, not
+    // even an old temporary file of the right name.
+    WriteBytes(dir.path() / "Config.ini.7777cccc.tmp", kTorn);
+    Age(dir.path() / "Config.ini.7777cccc.tmp");
+    testing_files::MakeReadOnly(dir.config());
+    EXPECT_FALSE(SaveSettings(ProtectionSettings{}, dir.path()));
+    EXPECT_EQ(testing_files::ReadBytes(dir.path() / "Config.ini.7777cccc.tmp"), kTorn);
 }
 
 }  // namespace

@@ -93,6 +93,8 @@ TEST(IniDocument, WritesOneKeyAndLeavesEveryOtherByte) {
         {"section at the end without ending", "[SETTING]", "[SETTING]\r\nSTART=V\r\n"},
         {"LF file keeps its other lines", "x\n[SETTING]\nSTART=1\nB=2\n", "x\n[SETTING]\nSTART=V\r\nB=2\n"},
         {"CR file keeps its other lines", "[SETTING]\rA=1\r", "[SETTING]\rA=1\rSTART=V\r\n"},
+        {"a new section after a lone CR, no blank line between", "[OTHER]\rB=2\r",
+         "[OTHER]\rB=2\r[SETTING]\r\nSTART=V\r\n"},
         {"header without bracket left alone", "[SETTING\r\nSTART=1\r\n",
          "[SETTING\r\nSTART=1\r\n[SETTING]\r\nSTART=V\r\n"},
         {"key before any section left alone", "START=1\r\n", "START=1\r\n[SETTING]\r\nSTART=V\r\n"},

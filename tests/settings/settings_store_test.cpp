@@ -106,6 +106,7 @@ TEST(SettingsStore, FlagsReadTrueFalseAndNumbersAndOtherwiseFalse) {
     } cases[] = {
         {"True", true},   {"TRUE", true},   {"true", true},   {"tRuE", true},     {"1", true},
         {"-1", true},     {"2.5", true},    {"0.01", true},   {"\"True\"", true}, {" 1 ", true},
+        {"10", true},     {"100", true},    {"-20", true},    {"30.0", true},
         {"False", false}, {"FALSE", false}, {"0", false},     {"-0", false},      {"0.0", false},
         {"", false},      {"yes", false},   {"Tru", false},   {"1x", false},      {"1.2.3", false},
         {".", false},     {"-", false},     {"1e3", false},   {"\xB7\xC0", false},

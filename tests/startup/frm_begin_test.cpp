@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 #include <string>
 
 #include "dpi.h"
@@ -84,32 +83,55 @@ TEST_F(FrmBeginTest, StandsBorderlessAndTopmostInTheMiddleOfTheScreen) {
 TEST_F(FrmBeginTest, ThePictureFillsTheWindow) {
     const HBITMAP picture = startup::LoadStartPicture(GetModuleHandleW(nullptr));
     ASSERT_NE(picture, nullptr);
-    BITMAP info{};
-    GetObjectW(picture, sizeof info, &info);
-    EXPECT_EQ(info.bmWidth, 300);
-    EXPECT_EQ(info.bmHeight, 300);
-    ASSERT_EQ(info.bmBitsPixel, 32);
-    // A real picture, not a blank: many colours, but no more than a GIF has.
-    const auto* pixels = static_cast<const DWORD*>(info.bmBits);
-    std::set<DWORD> colours(pixels, pixels + 300 * 300);
-    EXPECT_GT(colours.size(), 16u);
-    EXPECT_LE(colours.size(), 256u);
+    DIBSECTION info{};
+    ASSERT_EQ(GetObjectW(picture, sizeof info, &info), static_cast<int>(sizeof info));
+    EXPECT_EQ(info.dsBm.bmWidth, 300);
+    EXPECT_EQ(info.dsBm.bmHeight, 300);
+    ASSERT_EQ(info.dsBm.bmBitsPixel, 8);
+    // The picture's colours: the bitmap's table, an index a pixel.
+    RGBQUAD table[256] = {};
+    const HDC memory = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(memory, picture);
+    const UINT colourCount = GetDIBColorTable(memory, 0, 256, table);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ASSERT_GT(colourCount, 16u) << "a real picture, not a blank";
+    const auto* indices = static_cast<const BYTE*>(info.dsBm.bmBits);
+    const auto colourAt = [&](int x, int y) {
+        const RGBQUAD& c = table[indices[y * info.dsBm.bmWidthBytes + x]];
+        return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
+    };
 
     Open();
-    // What the window shows is the picture, pixel for pixel.
+    // What the window shows is the picture, pixel for pixel: all of the
+    // window copied from the screen into 32 bits a pixel.
+    BITMAPINFO shot{};
+    shot.bmiHeader.biSize = sizeof shot.bmiHeader;
+    shot.bmiHeader.biWidth = 300;
+    shot.bmiHeader.biHeight = -300;
+    shot.bmiHeader.biPlanes = 1;
+    shot.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HBITMAP copy = CreateDIBSection(nullptr, &shot, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(copy, nullptr);
     const HDC screen = GetDC(begin->hwnd());
-    int same = 0, probes = 0;
-    for (int y = 5; y < 300; y += 37) {
-        for (int x = 7; x < 300; x += 41) {
-            const DWORD p = pixels[y * 300 + x];
-            const COLORREF want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-            same += GetPixel(screen, x, y) == want;
-            ++probes;
+    const HDC target = CreateCompatibleDC(screen);
+    const HGDIOBJ previous = SelectObject(target, copy);
+    ASSERT_TRUE(BitBlt(target, 0, 0, 300, 300, screen, 0, 0, SRCCOPY));
+    GdiFlush();
+    int differing = 0;
+    for (int y = 0; y < 300; ++y) {
+        for (int x = 0; x < 300; ++x) {
+            const DWORD p = static_cast<const DWORD*>(bits)[y * 300 + x];
+            differing += RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) != colourAt(x, y);
         }
     }
+    SelectObject(target, previous);
+    DeleteDC(target);
     ReleaseDC(begin->hwnd(), screen);
+    DeleteObject(copy);
     DeleteObject(picture);
-    EXPECT_EQ(same, probes);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(FrmBeginTest, AClickHandsOverToTheMainWindow) {

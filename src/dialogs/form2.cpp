@@ -7,10 +7,10 @@ namespace {
 
 using forms::Kind;
 
-// name, kind, container, caption, left, top, width, height (twips), tab index, initial state
+// name, kind, container, caption, left, top, width, height (twips), tab index, initial state, spoken by
 const forms::ControlLayout kControls[] = {
     {Form2::Frame2, Kind::Frame, 0, L"相对目录", 120, 120, 3735, 975, 2, forms::kNone},
-    {Form2::txtPath, Kind::TextBox, Form2::Frame2, L"", 120, 240, 3495, 270, 3, forms::kNone},
+    {Form2::txtPath, Kind::TextBox, Form2::Frame2, L"", 120, 240, 3495, 270, 3, forms::kNone, Form2::Label3},
     {Form2::Label3, Kind::Label, Form2::Frame2, L"请输入一个相对目录，例如\"/img\"。", 120, 600, 3375, 255, 4,
      forms::kRedText},
     {Form2::cmdSave, Kind::Button, 0, L"保  存", 2040, 1200, 855, 325, 0, forms::kFirstFocus},

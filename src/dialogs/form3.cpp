@@ -7,11 +7,11 @@ namespace {
 
 using forms::Kind;
 
-// name, kind, container, caption, left, top, width, height (twips), tab index, initial state
+// name, kind, container, caption, left, top, width, height (twips), tab index, initial state, spoken by
 const forms::ControlLayout kControls[] = {
     {Form3::Frame2, Kind::Frame, 0, L"友情站点", 120, 120, 3735, 975, 2, forms::kNone},
     {Form3::Label2, Kind::Label, Form3::Frame2, L"HTTP://", 120, 280, 735, 255, 4, forms::kNone},
-    {Form3::txtWeb, Kind::TextBox, Form3::Frame2, L"", 840, 240, 2775, 270, 3, forms::kNone},
+    {Form3::txtWeb, Kind::TextBox, Form3::Frame2, L"", 840, 240, 2775, 270, 3, forms::kNone, Form3::Label3},
     // With an 11-character sample the hint is as wide as its box.
     {Form3::Label3, Kind::Label, Form3::Frame2, L"请输入一个域名，例如\"example.com\"。", 480, 600, 3150, 180, 5,
      forms::kRedText | forms::kAutoSize},

@@ -56,6 +56,13 @@ SIZE TextExtent(HWND label) {
     return size;
 }
 
+RECT RectInParent(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 const wchar_t* WindowClassOf(Kind kind) {
     switch (kind) {
         case Kind::Label: return L"STATIC";
@@ -207,6 +214,17 @@ bool Form::CreateControls() {
             }
         }
     }
+    // Screen readers name a box by the static text just before it in
+    // z-order: its label goes there. Where the label reaches under the box
+    // or another control, it gives that part up (KeepBeneath), so that it
+    // still looks beneath them.
+    for (const ControlLayout* c : byTab) {
+        if (!c->spokenBy) continue;
+        const HWND label = Control(c->spokenBy), before = GetWindow(Control(c->id), GW_HWNDPREV);
+        if (before != label) {
+            SetWindowPos(label, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
     for (const ControlLayout* c : byTab) {
         if (c->kind == Kind::OptionButton && (c->state & kSelected)) SelectOption(c->id);
         if (c->kind == Kind::CheckBox && (c->state & kSelected)) SendMessageW(Control(c->id), BM_SETCHECK, BST_CHECKED, 0);
@@ -228,9 +246,34 @@ void Form::ApplyDpi(UINT dpi) {
         if (c.state & kAutoSize) size = TextExtent(control);
         SetWindowPos(control, nullptr, r.left, r.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    for (size_t i = 0; i < layout_.controlCount; ++i) {
+        if (layout_.controls[i].spokenBy) KeepBeneath(layout_.controls[i].spokenBy);
+    }
     if (font_) DeleteObject(font_);
     font_ = font;
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form::KeepBeneath(int labelId) {
+    const HWND label = Control(labelId);
+    const RECT labelRect = RectInParent(label);
+    const HRGN region = CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top);
+    bool overlapped = false;
+    for (size_t i = 0; i < layout_.controlCount; ++i) {
+        const ControlLayout& c = layout_.controls[i];
+        if (c.kind == Kind::Label || c.kind == Kind::Frame) continue;
+        const RECT rect = RectInParent(Control(c.id));
+        RECT overlap{};
+        if (!IntersectRect(&overlap, &labelRect, &rect)) continue;
+        const HRGN under = CreateRectRgn(overlap.left - labelRect.left, overlap.top - labelRect.top,
+                                         overlap.right - labelRect.left, overlap.bottom - labelRect.top);
+        CombineRgn(region, region, under, RGN_DIFF);
+        DeleteObject(under);
+        overlapped = true;
+    }
+    // The window owns the region from here on.
+    if (!overlapped || !SetWindowRgn(label, region, TRUE)) DeleteObject(region);
+    if (!overlapped) SetWindowRgn(label, nullptr, TRUE);
 }
 
 void Form::SelectOption(int id) {

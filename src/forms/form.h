@@ -25,7 +25,8 @@ enum State : unsigned {
 // One row of a window's description: the control's id (its name in code),
 // kind, container (the id of its frame, or 0 for the window), caption,
 // rectangle in twips relative to the container's outer top-left corner, and
-// tab index.
+// tab index. A list box or text box, which has no caption of its own, names
+// the label whose text screen readers speak for it.
 struct ControlLayout {
     int id;
     Kind kind;
@@ -34,6 +35,7 @@ struct ControlLayout {
     int left, top, width, height;
     int tabIndex;
     unsigned state;
+    int spokenBy = 0;
 };
 
 enum class Border { FixedSingle, FixedToolWindow, None };
@@ -105,6 +107,9 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateControls();
     void ApplyDpi(UINT dpi);
+    // Keeps a label that stands above other controls in z-order from
+    // drawing over them: its window region leaves out where they lie.
+    void KeepBeneath(int labelId);
     const ControlLayout* Find(int id) const;
     DWORD Style() const;
     DWORD ExStyle() const;

@@ -8,7 +8,7 @@ const wchar_t kApplicationTitle[] = L"澜星V3.0设置";
 
 namespace {
 
-// name, kind, container, caption, left, top, width, height (twips), tab index, initial state
+// name, kind, container, caption, left, top, width, height (twips), tab index, initial state, spoken by
 const forms::ControlLayout kControls[] = {
     {Frame1, Kind::Frame, 0, L"图片防盗链状态设置", 60, 100, 4575, 615, 1, forms::kNone},
     {Option1, Kind::OptionButton, Frame1, L"启用防盗链", 240, 200, 1455, 375, 2, forms::kSelected},
@@ -20,17 +20,17 @@ const forms::ControlLayout kControls[] = {
     {Check1_2, Kind::CheckBox, Frame2, L".jpeg", 2640, 480, 855, 255, 7, forms::kNone},
     {Frame5, Kind::Frame, 0, L"自定义盗链后转向的文件", 60, 1800, 4575, 855, 21, forms::kNone},
     {Label4, Kind::Label, Frame5, L"自定义其他站点盗链本站点图片后显示的图片文件。", 120, 240, 4335, 255, 22, forms::kBlueText},
-    {txtRedirectFile, Kind::TextBox, Frame5, L"", 120, 480, 4335, 270, 23, forms::kNone},
+    {txtRedirectFile, Kind::TextBox, Frame5, L"", 120, 480, 4335, 270, 23, forms::kNone, Label4},
     {Frame3, Kind::Frame, 0, L"特例不阻止以下目录下的文件", 60, 2760, 4575, 1815, 9, forms::kNone},
     {Label2, Kind::Label, Frame3,
      L"该目录是相对站点根目录的路径，如\"/img\"。设置后，任何站点对该目录下任何图片文件的请求都是合法的。", 120, 240,
      4335, 495, 11, forms::kBlueText},
-    {List1, Kind::ListBox, Frame3, L"", 120, 720, 3375, 960, 10, forms::kNone},
+    {List1, Kind::ListBox, Frame3, L"", 120, 720, 3375, 960, 10, forms::kNone, Label2},
     {cmdAddPath, Kind::Button, Frame3, L"添  加", 3600, 720, 855, 300, 17, forms::kNone},
     {cmdDelPath, Kind::Button, Frame3, L"移  除", 3600, 1080, 855, 300, 18, forms::kDisabled},
     {Frame4, Kind::Frame, 0, L"特例不阻止以下友情站点", 60, 4680, 4575, 1575, 12, forms::kNone},
     {Label3, Kind::Label, Frame4, L"列表中的站点可正常链接而不会被认为是盗链而阻止。", 120, 240, 4335, 375, 13, forms::kBlueText},
-    {List2, Kind::ListBox, Frame4, L"", 120, 480, 3375, 960, 14, forms::kNone},
+    {List2, Kind::ListBox, Frame4, L"", 120, 480, 3375, 960, 14, forms::kNone, Label3},
     {cmdAddWeb, Kind::Button, Frame4, L"添  加", 3600, 480, 855, 300, 19, forms::kNone},
     {cmdDelWeb, Kind::Button, Frame4, L"移  除", 3600, 840, 855, 300, 20, forms::kDisabled},
     {cmdOK, Kind::Button, 0, L"确  定", 1440, 6360, 975, 375, 0, forms::kFirstFocus},

@@ -2,6 +2,7 @@
 // keys through the dialog manager, and the file it writes. Message boxes go
 // to a recorder instead of blocking.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "dpi.h"
+#include "form2.h"
+#include "form3.h"
 #include "form_driving.h"
 #include "frm_main.h"
 #include "host.h"
@@ -333,6 +336,70 @@ TEST_F(MainWindowTest, TextThatTheFileCannotHoldIsRefusedBeforeSaving) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find(L"/\U0001F600"), std::wstring::npos);
     EXPECT_EQ(ReadBytes(dir.config()), kStored);
+}
+
+// The name the accessibility layer gives a window, as a screen reader asks
+// for it; empty when it gives none.
+std::wstring SpokenName(HWND window) {
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&accessible)))) {
+        return L"(no accessible object)";
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text;
+    if (accessible->get_accName(self, &name) == S_OK && name) text.assign(name, SysStringLen(name));
+    SysFreeString(name);
+    accessible->Release();
+    return text;
+}
+
+// The label Windows' accessibility layer names a box by: walking back in
+// z-order, the first static text, unless a tab stop that starts a group
+// comes first.
+std::wstring LabelBefore(HWND box) {
+    for (HWND w = GetWindow(box, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (form_driving::ClassOf(w) == L"Static") return form_driving::TextOf(w);
+        const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+        if ((style & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP)) break;
+    }
+    return L"(no label)";
+}
+
+// Boxes and lists have no caption of their own: each is named by the hint
+// that says what it holds, the label put just before it in z-order.
+TEST_F(MainWindowTest, EveryBoxAndListHasASpokenName) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    Open();
+    dialogs::Form2 form2(host, [](const std::wstring&) {});
+    dialogs::Form3 form3(host, [](const std::wstring&) {});
+    ASSERT_TRUE(form2.Load(window->hwnd()));
+    ASSERT_TRUE(form3.Load(window->hwnd()));
+    // Wine's accessibility layer names a text box by the label before it,
+    // as Windows does, but gives a list box no name at all.
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    const struct {
+        HWND box;
+        const wchar_t* name;
+    } boxes[] = {
+        {Control(List1), L"该目录是相对站点根目录的路径，如\"/img\"。设置后，任何站点对该目录下任何图片文件的请求都是合法的。"},
+        {Control(List2), L"列表中的站点可正常链接而不会被认为是盗链而阻止。"},
+        {Control(txtRedirectFile), L"自定义其他站点盗链本站点图片后显示的图片文件。"},
+        {form2.Control(dialogs::Form2::txtPath), L"请输入一个相对目录，例如\"/img\"。"},
+        {form3.Control(dialogs::Form3::txtWeb), L"请输入一个域名，例如\"example.com\"。"},
+    };
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(b.name)));
+        EXPECT_EQ(LabelBefore(b.box), b.name);
+        const std::wstring spoken = SpokenName(b.box);
+        if (wine && form_driving::ClassOf(b.box) == L"ListBox" && spoken.empty()) continue;
+        EXPECT_EQ(spoken, b.name);
+    }
+    CoUninitialize();
 }
 
 }  // namespace

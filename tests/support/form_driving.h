@@ -15,6 +15,7 @@
 // windows back is window_driving's, shared with the end-to-end driver.
 namespace form_driving {
 
+using window_driving::ClassOf;
 using window_driving::ListItems;
 using window_driving::RectInParent;
 using window_driving::TextColorOf;

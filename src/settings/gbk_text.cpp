@@ -13,18 +13,14 @@ bool IsTrailByte(unsigned char c) {
     return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFE);
 }
 
-// Length of the character that starts at `at`, as the platform's own
-// conversion (and with it the profile reader) divides the bytes: a lead byte
-// 0x81-0xFE takes the byte after it, whatever it is, unless that is NUL or
-// missing. `valid` tells whether the character can be one of code page 936:
-// ASCII, the euro sign 0x80, or a lead byte with a trail byte.
+// Length of the character that starts at `at` (CharacterLength), and in
+// `valid` whether it can be one of code page 936: ASCII, the euro sign 0x80,
+// or a lead byte with a trail byte.
 size_t CharLength(std::string_view bytes, size_t at, bool& valid) {
+    const size_t length = CharacterLength(bytes, at);
     const auto c = static_cast<unsigned char>(bytes[at]);
-    valid = c <= 0x80;
-    if (c <= 0x80 || c == 0xFF) return 1;
-    if (at + 1 == bytes.size() || bytes[at + 1] == '\0') return 1;
-    valid = IsTrailByte(static_cast<unsigned char>(bytes[at + 1]));
-    return 2;
+    valid = length == 2 ? IsTrailByte(static_cast<unsigned char>(bytes[at + 1])) : c <= 0x80;
+    return length;
 }
 
 // Decodes bytes that are well formed, `characters` characters; a pair that

@@ -3,15 +3,12 @@
 #include <cstring>
 #include <utility>
 
+#include "gbk_text.h"
+
 namespace settings {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-bool IsLeadByte(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x81 && u <= 0xFE;
-}
 
 // Tab, LF, VT, FF, CR, Ctrl-Z and space. None of them is a lead byte, so
 // each is a character of its own wherever a character begins.
@@ -76,12 +73,21 @@ size_t CutAtNul(std::string_view bytes, size_t begin, size_t end) {
     return nul ? static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()) : end;
 }
 
-// Whether the reader takes a pair of quotation marks off [begin, end): two
-// characters or more, the first and the last the same quotation mark.
-bool IsQuoted(std::string_view bytes, size_t begin, size_t end) {
+// Narrows [begin, end) to the value the reader reads from it: without the
+// trimmed characters at its ends, up to its first NUL, and without a pair of
+// quotation marks (two characters or more, the first and the last the same
+// quotation mark). True when it took such a pair off.
+bool ReadValue(std::string_view bytes, size_t& begin, size_t& end) {
+    Trim(bytes, begin, end);
+    end = CutAtNul(bytes, begin, end);
     if (end - begin < 2) return false;
     const char first = bytes[begin];
-    return (first == '"' || first == '\'') && bytes[end - 1] == first && StartsCharacter(bytes, begin, end - 1);
+    if ((first != '"' && first != '\'') || bytes[end - 1] != first || !StartsCharacter(bytes, begin, end - 1)) {
+        return false;
+    }
+    ++begin;
+    --end;
+    return true;
 }
 
 // One line: its text runs from `begin` to `textEnd`, its line ending (CRLF,
@@ -213,12 +219,7 @@ IniDocument::Location IniDocument::Scan(std::string_view section, const std::str
                 key.writeAt = p.equals + 1;
                 key.valueBegin = p.equals + 1;
                 key.valueEnd = p.end;
-                Trim(all, key.valueBegin, key.valueEnd);
-                key.valueEnd = CutAtNul(all, key.valueBegin, key.valueEnd);
-                if (IsQuoted(all, key.valueBegin, key.valueEnd)) {
-                    ++key.valueBegin;
-                    --key.valueEnd;
-                }
+                ReadValue(all, key.valueBegin, key.valueEnd);
             }
         }
         where.sectionLastLineEnd = line.end;
@@ -247,14 +248,14 @@ std::vector<std::optional<std::string_view>> IniDocument::Get(std::string_view s
 
 bool IsWrittenInQuotes(std::string_view value) {
     size_t begin = 0, end = value.size();
-    Trim(value, begin, end);
-    return IsQuoted(value, begin, CutAtNul(value, begin, end));
+    return ReadValue(value, begin, end);
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     std::string written;
-    if (IsWrittenInQuotes(value)) {
-        const char quote = value[value.find_first_of("\"'")];
+    size_t begin = 0, end = value.size();
+    if (ReadValue(value, begin, end)) {
+        const char quote = value[begin - 1];
         written.reserve(value.size() + 2 + kLineEnd.size());
         written.append(1, quote).append(value).append(1, quote);
     } else {

@@ -34,11 +34,6 @@ std::optional<bool> ParseDecimalIsNonZero(std::string_view text) {
 
 const char* BooleanText(bool value) { return value ? "True" : "False"; }
 
-bool IsLeadByte(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x81 && u <= 0xFE;
-}
-
 // How many bytes of a stored value the filter reads: the characters that fit
 // in its buffer, at most 999. A value written in quotation marks that is
 // exactly 999 characters long loses its last character as well: the profile
@@ -47,7 +42,7 @@ bool IsLeadByte(char c) {
 size_t BytesReadByFilter(std::string_view value, bool quoted) {
     size_t at = 0, characters = 0, last = 0;
     while (at < value.size() && characters < kFilterReadLimit) {
-        last = IsLeadByte(value[at]) && at + 1 < value.size() ? 2 : 1;
+        last = CharacterLength(value, at);
         if (at + last > kFilterReadLimit) break;
         at += last;
         ++characters;
@@ -62,7 +57,7 @@ size_t ItemsReadByFilter(std::string_view value, const std::vector<std::wstring>
     const size_t readable = BytesReadByFilter(value, false);
     if (readable == value.size()) return items.size();
     size_t bars = 0;
-    for (size_t at = 0; at < readable; at += IsLeadByte(value[at]) ? 2 : 1) {
+    for (size_t at = 0; at < readable; at += CharacterLength(value, at)) {
         if (value[at] == '|') ++bars;
     }
     size_t pieces = bars > 0 ? bars - 1 : 0;  // whole pieces: those closed by a bar

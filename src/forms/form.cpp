@@ -271,9 +271,13 @@ void Form::KeepBeneath(int labelId) {
         DeleteObject(under);
         overlapped = true;
     }
+    if (!overlapped) {
+        DeleteObject(region);
+        SetWindowRgn(label, nullptr, TRUE);
+        return;
+    }
     // The window owns the region from here on.
-    if (!overlapped || !SetWindowRgn(label, region, TRUE)) DeleteObject(region);
-    if (!overlapped) SetWindowRgn(label, nullptr, TRUE);
+    if (!SetWindowRgn(label, region, TRUE)) DeleteObject(region);
 }
 
 void Form::SelectOption(int id) {

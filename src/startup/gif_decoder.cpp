@@ -99,7 +99,6 @@ bool GifPicture::Open(const uint8_t* bytes, size_t size) {
     if (data == 0) return false;
 
     bytes_ = bytes;
-    size_ = size;
     width_ = width;
     height_ = height;
     palette_ = palette;

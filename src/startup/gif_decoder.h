@@ -33,7 +33,6 @@ public:
 
 private:
     const uint8_t* bytes_ = nullptr;
-    size_t size_ = 0;
     int width_ = 0, height_ = 0;
     size_t palette_ = 0;     // where the colour table begins
     size_t colours_ = 0;     // its entries

@@ -32,9 +32,16 @@ FileState Inspect(const NativePath& file, ErrorCode& error);
 bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error);
 
 // Puts `bytes` in place of `file` in one step: they go to a new file with a
-// unique name in the same directory, are flushed to disk and then take the
-// place of `file`, keeping its permissions. On failure `file` is as it was,
-// the new file is gone and `error` tells why.
+// unique name in the same directory, which takes over the old file's access
+// rights and attributes, is flushed to disk and closed, and is then renamed
+// over `file`. A reader of `file` finds, at every moment, the old content or
+// the new, whole. On failure `file` is as it was, the new file is gone and
+// `error` tells why.
+//
+// On Windows another program's open handle can refuse the file for a
+// moment (the filter reading it, a virus scanner, a backup agent): such a
+// refusal, when reading and when renaming, is tried again for about two
+// seconds before it counts.
 //
 // A replacement cut short (the program killed, the machine down) leaves its
 // temporary file behind. Each replacement first removes those: files beside

@@ -57,7 +57,22 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
+// Appends the rest of an open file to `bytes`.
+bool ReadAll(HANDLE file, std::string& bytes) {
+    bytes.clear();
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) bytes.reserve(static_cast<size_t>(size.QuadPart));
+    char buffer[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) return false;
+        if (n == 0) return true;
+        bytes.append(buffer, n);
+    }
+}
+
 // A name beside `file` that nothing else uses, and the open file under it.
+// The handle may also change the file's security and delete it.
 HANDLE CreateUniqueSibling(const std::wstring& file, std::wstring& name) {
     static LONG counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -65,11 +80,108 @@ HANDLE CreateUniqueSibling(const std::wstring& file, std::wstring& name) {
         wsprintfW(suffix, L".%04x%04x.tmp", static_cast<unsigned>(GetCurrentProcessId() & 0xFFFF),
                   static_cast<unsigned>((GetTickCount() + InterlockedIncrement(&counter)) & 0xFFFF));
         name = file + suffix;
-        const HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE | WRITE_DAC | DELETE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return handle;
     }
     return INVALID_HANDLE_VALUE;
+}
+
+// Gives the new file what the file it replaces has beyond its bytes: the
+// access rights (the web server's right to read it, say) and the attributes.
+// Nothing to give when there is no such file yet.
+bool TakeOverIdentity(const std::wstring& original, HANDLE replacement) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(original.c_str(), GetFileExInfoStandard, &data)) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    DWORD needed = 0;
+    GetFileSecurityW(original.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    std::string descriptor(needed, '\0');
+    // The access list exactly as it stands, inherited entries marked so.
+    if (needed == 0 ||
+        !GetFileSecurityW(original.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed) ||
+        !SetKernelObjectSecurity(replacement, DACL_SECURITY_INFORMATION, descriptor.data())) {
+        return false;
+    }
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO basic{};
+    basic.CreationTime.LowPart = data.ftCreationTime.dwLowDateTime;
+    basic.CreationTime.HighPart = static_cast<LONG>(data.ftCreationTime.dwHighDateTime);
+    basic.FileAttributes = (data.dwFileAttributes & kKept) ? (data.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(replacement, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+// Renames `from` over `to` in one step: at every moment `to` names either
+// the old file or the new one. Where the system has it, the POSIX kind of
+// rename, which also replaces a file that readers hold open with delete
+// sharing; otherwise the classic one.
+bool RenameOver(const std::wstring& from, const std::wstring& to) {
+    constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    constexpr DWORD kReplaceIfExists = 0x1, kPosixSemantics = 0x2;
+    {
+        // Opened for the rename alone, with every sharing: a reader of the
+        // new file is refused only while this handle lives.
+        Handle file(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+        if (!file.valid()) return false;
+        std::string buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t), '\0');
+        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        rename->Flags = kReplaceIfExists | kPosixSemantics;
+        rename->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+        to.copy(rename->FileName, to.size());
+        if (SetFileInformationByHandle(file.get(), kFileRenameInfoEx, rename, static_cast<DWORD>(buffer.size()))) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        // Only a system or file system without this kind of rename goes on
+        // to the classic one.
+        if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION &&
+            error != ERROR_CALL_NOT_IMPLEMENTED) {
+            return false;
+        }
+    }
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// Another program's open handle refuses the file for a while: a virus
+// scanner, a backup agent, the filter reading it. Such refusals are tried
+// again, with short waits, for kPatience in all.
+constexpr ULONGLONG kPatienceMs = 2000;
+
+class Patience {
+public:
+    // Waits a little before the next try; false once the time is up.
+    bool WaitMore() {
+        if (GetTickCount64() - started_ >= kPatienceMs) return false;
+        Sleep(wait_);
+        wait_ = std::min<DWORD>(wait_ * 2, 16);
+        return true;
+    }
+
+private:
+    ULONGLONG started_ = GetTickCount64();
+    DWORD wait_ = 1;
+};
+
+bool IsSharingRefusal(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Whether a rename over `file` that failed with `error` was refused by
+// another program's handle on the file, rather than by the file's rights.
+// A file held open refuses the rename as "access denied"; opening it for
+// deletion tells the two apart.
+bool HeldByAnother(const std::wstring& file, DWORD& error) {
+    if (IsSharingRefusal(error)) return true;
+    if (error != ERROR_ACCESS_DENIED) return false;
+    Handle probe(CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+    if (!probe.valid() && GetLastError() == ERROR_ACCESS_DENIED) return false;
+    error = ERROR_SHARING_VIOLATION;
+    return true;
 }
 
 ULONGLONG Ticks(const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; }
@@ -132,41 +244,19 @@ FileState Inspect(const NativePath& file, ErrorCode& error) {
 
 bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error) {
     bytes.clear();
-    Handle handle(CreateFileW(ForFileApi(file).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle.valid()) {
-        error = GetLastError();
-        return false;
-    }
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(handle.get(), &size) && size.QuadPart > 0) bytes.reserve(static_cast<size_t>(size.QuadPart));
-    char buffer[65536];
+    const std::wstring name = ForFileApi(file);
+    Patience patience;
     for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(handle.get(), buffer, sizeof buffer, &n, nullptr)) {
-            error = GetLastError();
-            return false;
-        }
-        if (n == 0) return true;
-        bytes.append(buffer, n);
+        Handle handle(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (handle.valid() && ReadAll(handle.get(), bytes)) return true;
+        error = GetLastError();
+        if (!IsSharingRefusal(error) || !patience.WaitMore()) return false;
     }
 }
 
 bool ReplaceFileContents(const NativePath& file, const std::string& bytes, ErrorCode& error) {
     const std::wstring target = ForFileApi(file);
-    const bool existed = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (existed) {
-        // A file that another program holds open without letting it go
-        // cannot be replaced: better known before anything is written. (A
-        // replacement failing half-way under Wine leaves a file behind.)
-        Handle probe(CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!probe.valid()) {
-            error = GetLastError();
-            return false;
-        }
-    }
     RemoveAbandonedTemporaries(target);
 
     std::wstring temporary;
@@ -175,19 +265,22 @@ bool ReplaceFileContents(const NativePath& file, const std::string& bytes, Error
         error = GetLastError();
         return false;
     }
-    bool ok = WriteAll(handle.get(), bytes) && FlushFileBuffers(handle.get());
+    // The new file is whole, flushed to disk and closed before it takes the
+    // name: a reader never finds the name missing, nor the file half written
+    // or held open for writing.
+    bool ok = WriteAll(handle.get(), bytes) && TakeOverIdentity(target, handle.get()) &&
+              FlushFileBuffers(handle.get());
     if (!ok) error = GetLastError();
     if (!handle.Close() && ok) {
         error = GetLastError();
         ok = false;
     }
-    if (ok) {
-        // Replacing keeps the old file's security descriptor (the web
-        // server's right to read it), attributes and creation time.
-        ok = existed ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, 0, nullptr, nullptr) != FALSE
-                     : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-        if (!ok) error = GetLastError();
+    for (Patience patience; ok && !RenameOver(temporary, target);) {
+        error = GetLastError();
+        ok = HeldByAnother(target, error) && patience.WaitMore();
     }
+    // Until the rename the old file is untouched, and the new content still
+    // the caller's: the temporary file may go.
     if (!ok) DeleteFileW(temporary.c_str());
     return ok;
 }

@@ -229,17 +229,17 @@ IniDocument::Location IniDocument::Scan(std::string_view section, const std::str
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
-    const auto value = Get(section, {key}).front();
+    const auto value = Get(section, &key, 1).front();
     if (!value) return std::nullopt;
     return std::string(*value);
 }
 
-std::vector<std::optional<std::string_view>> IniDocument::Get(std::string_view section,
-                                                              std::initializer_list<std::string_view> keys) const {
-    std::vector<KeyLine> lines(keys.size());
-    Scan(section, keys.begin(), lines.data(), keys.size());
-    std::vector<std::optional<std::string_view>> values(keys.size());
-    for (size_t k = 0; k < keys.size(); ++k) {
+std::vector<std::optional<std::string_view>> IniDocument::Get(std::string_view section, const std::string_view* keys,
+                                                              size_t count) const {
+    std::vector<KeyLine> lines(count);
+    Scan(section, keys, lines.data(), count);
+    std::vector<std::optional<std::string_view>> values(count);
+    for (size_t k = 0; k < count; ++k) {
         if (!lines[k].hasValue) continue;
         values[k] = std::string_view(bytes_).substr(lines[k].valueBegin, lines[k].valueEnd - lines[k].valueBegin);
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,8 +46,8 @@ public:
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
     // The values of several keys of one section, found in one reading. They
     // point into the document and last as long as it is not changed.
-    std::vector<std::optional<std::string_view>> Get(std::string_view section,
-                                                     std::initializer_list<std::string_view> keys) const;
+    std::vector<std::optional<std::string_view>> Get(std::string_view section, const std::string_view* keys,
+                                                     size_t count) const;
 
     // Gives the key this value. A present key keeps its line up to the "="
     // (a line without one, up to the name, and gets it); a missing key is added after the last

@@ -28,4 +28,27 @@ struct ProtectionSettings {
     }
 };
 
+// One key of Config.ini and the field of the record it holds: a flag
+// (written True or False), a text, or a list of items (written
+// |item|item|). Exactly one of the three is set.
+struct SettingKey {
+    const char* name;
+    bool ProtectionSettings::*flag = nullptr;
+    std::wstring ProtectionSettings::*text = nullptr;
+    std::vector<std::wstring> ProtectionSettings::*list = nullptr;
+};
+
+// The seven keys of section SETTING, in the order they are written.
+inline constexpr const char kSettingSection[] = "SETTING";
+inline constexpr SettingKey kSettingKeys[] = {
+    {"START", &ProtectionSettings::enabled},
+    {"ProtectJpg", &ProtectionSettings::protectJpg},
+    {"ProtectGif", &ProtectionSettings::protectGif},
+    {"ProtectJpeg", &ProtectionSettings::protectJpeg},
+    {"RedirectFile", nullptr, &ProtectionSettings::redirectFile},
+    {"FreePath", nullptr, nullptr, &ProtectionSettings::freePaths},
+    {"FriendUrl", nullptr, nullptr, &ProtectionSettings::friendUrls},
+};
+inline constexpr size_t kSettingKeyCount = sizeof kSettingKeys / sizeof kSettingKeys[0];
+
 }  // namespace settings

@@ -12,7 +12,12 @@
 namespace settings {
 namespace {
 
-constexpr std::string_view kSection = "SETTING";
+// The names of the seven keys, as the document looks them up.
+constexpr auto kKeyNames = [] {
+    std::array<std::string_view, kSettingKeyCount> names{};
+    for (size_t k = 0; k < kSettingKeyCount; ++k) names[k] = kSettingKeys[k].name;
+    return names;
+}();
 
 // An optional sign, then digits with at most one decimal point.
 std::optional<bool> ParseDecimalIsNonZero(std::string_view text) {
@@ -71,6 +76,62 @@ size_t ItemsReadByFilter(std::string_view value, const std::vector<std::wstring>
     return read;
 }
 
+// Puts a key's value, as the reader reads it, into its field of the record.
+// A missing key reads as the empty value: False, no text, no items.
+void TakeValue(const SettingKey& key, std::string_view value, ProtectionSettings& into) {
+    if (key.flag) {
+        into.*key.flag = ParseBooleanText(value);
+    } else if (key.text) {
+        into.*key.text = DecodeGbk(value);
+    } else {
+        into.*key.list = SplitItemList(DecodeGbk(value));
+    }
+}
+
+bool SameField(const SettingKey& key, const ProtectionSettings& a, const ProtectionSettings& b) {
+    if (key.flag) return a.*key.flag == b.*key.flag;
+    if (key.text) return a.*key.text == b.*key.text;
+    return a.*key.list == b.*key.list;
+}
+
+// The value a field is written as; nothing when code page 936 cannot hold it.
+std::optional<std::string> ValueOf(const SettingKey& key, const ProtectionSettings& from) {
+    if (key.flag) return std::string(BooleanText(from.*key.flag));
+    return EncodeStorableText(key.text ? from.*key.text : JoinItemList(from.*key.list));
+}
+
+// The seven values of the SETTING section as the reader reads them.
+SeenValues ReadValues(const IniDocument& document) {
+    const auto views = document.Get(kSettingSection, kKeyNames.data(), kKeyNames.size());
+    SeenValues values;
+    for (size_t k = 0; k < kSettingKeyCount; ++k) {
+        if (views[k]) values.bytes[k] = std::string(*views[k]);
+    }
+    return values;
+}
+
+// Whether two values of a key mean the same: the same bytes, or the same
+// setting ("true" and "True", "|a|" and "x|a|").
+bool SameSetting(const SettingKey& key, const std::optional<std::string>& a, const std::optional<std::string>& b) {
+    if (a == b) return true;
+    ProtectionSettings x, y;
+    TakeValue(key, a.value_or(std::string()), x);
+    TakeValue(key, b.value_or(std::string()), y);
+    return SameField(key, x, y);
+}
+
+// Whether writing would lose a change another program made: a key whose
+// value in the file is neither the one last seen nor the one to be written.
+bool OverwritesAnotherChange(const SeenValues& found, const SeenValues& seen, const SeenValues& written) {
+    for (size_t k = 0; k < kSettingKeyCount; ++k) {
+        const SettingKey& key = kSettingKeys[k];
+        if (!SameSetting(key, found.bytes[k], seen.bytes[k]) && !SameSetting(key, found.bytes[k], written.bytes[k])) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 NativePath SettingsFilePath(const NativePath& directory) {
@@ -123,7 +184,7 @@ bool ParseBooleanText(std::string_view text) {
 
 ProtectionSettings LoadSettings() { return LoadSettings(platform::ApplicationDirectory()); }
 
-ProtectionSettings LoadSettings(const NativePath& directory) {
+ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen) {
     std::string bytes;
     const auto file = SettingsFilePath(directory);
     platform::ErrorCode ignored = 0;
@@ -135,19 +196,12 @@ ProtectionSettings LoadSettings(const NativePath& directory) {
     // shows as far as GBK can show it.
     const FileCoding coding = CodingOf(bytes);
     if (coding != FileCoding::Gbk) bytes = EncodeGbkLossy(DecodeMarkedText(bytes, coding));
-    const IniDocument document(std::move(bytes));
-    const auto values = document.Get(kSection, {"START", "ProtectJpg", "ProtectGif", "ProtectJpeg", "RedirectFile",
-                                                "FreePath", "FriendUrl"});
-    const auto read = [&](size_t k) -> std::string_view { return values[k] ? *values[k] : std::string_view(); };
-
+    SeenValues values = ReadValues(IniDocument(std::move(bytes)));
     ProtectionSettings settings;
-    settings.enabled = ParseBooleanText(read(0));
-    settings.protectJpg = ParseBooleanText(read(1));
-    settings.protectGif = ParseBooleanText(read(2));
-    settings.protectJpeg = ParseBooleanText(read(3));
-    settings.redirectFile = DecodeGbk(read(4));
-    settings.freePaths = SplitItemList(DecodeGbk(read(5)));
-    settings.friendUrls = SplitItemList(DecodeGbk(read(6)));
+    for (size_t k = 0; k < kSettingKeyCount; ++k) {
+        TakeValue(kSettingKeys[k], values.bytes[k].value_or(std::string()), settings);
+    }
+    if (seen) *seen = std::move(values);
     return settings;
 }
 
@@ -159,34 +213,16 @@ bool SaveSettings(const ProtectionSettings& settings, const NativePath& director
     return TrySaveSettings(settings, directory).result == SaveResult::Saved;
 }
 
-SaveReport TrySaveSettings(const ProtectionSettings& settings) {
-    return TrySaveSettings(settings, platform::ApplicationDirectory());
-}
-
-SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory) {
-    struct Entry {
-        std::string_view key;
-        std::string value;
-    };
-    std::array<Entry, 7> entries{{
-        {"START", BooleanText(settings.enabled)},
-        {"ProtectJpg", BooleanText(settings.protectJpg)},
-        {"ProtectGif", BooleanText(settings.protectGif)},
-        {"ProtectJpeg", BooleanText(settings.protectJpeg)},
-        {"RedirectFile", {}},
-        {"FreePath", {}},
-        {"FriendUrl", {}},
-    }};
-    const std::array<std::wstring, 3> texts{settings.redirectFile, JoinItemList(settings.freePaths),
-                                            JoinItemList(settings.friendUrls)};
+SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory, SeenValues* seen) {
     SaveReport report;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        auto bytes = EncodeStorableText(texts[i]);
-        if (!bytes) {
+    std::array<std::string, kSettingKeyCount> values;
+    for (size_t k = 0; k < kSettingKeyCount; ++k) {
+        auto value = ValueOf(kSettingKeys[k], settings);
+        if (!value) {
             report.result = SaveResult::UnstorableText;
             return report;
         }
-        entries[4 + i].value = std::move(*bytes);
+        values[k] = std::move(*value);
     }
 
     const auto file = SettingsFilePath(directory);
@@ -215,16 +251,27 @@ SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath&
         return report;
     }
     IniDocument document(std::move(bytes));
-    for (const auto& entry : entries) document.Set(kSection, entry.key, entry.value);
+    SeenValues found;
+    if (seen) found = ReadValues(document);
+    for (size_t k = 0; k < kSettingKeyCount; ++k) document.Set(kSettingSection, kSettingKeys[k].name, values[k]);
+    // What the reader will read, which for a redirect text with control
+    // characters at its ends is not quite what was given.
+    SeenValues written = seen ? ReadValues(document) : SeenValues{};
+    if (seen && OverwritesAnotherChange(found, *seen, written)) {
+        report.result = SaveResult::ChangedElsewhere;
+        report.found = std::move(found);
+        return report;
+    }
     if (!platform::ReplaceFileContents(file, document.bytes(), report.error)) {
         report.result = SaveResult::WriteFailed;
         return report;
     }
-    const std::string& redirect = entries[4].value;
+    if (seen) *seen = std::move(written);
+    const std::string& redirect = values[4];
     report.reading.redirectFileWhole =
         BytesReadByFilter(redirect, IsWrittenInQuotes(redirect)) == redirect.size();
-    report.reading.freePathsRead = ItemsReadByFilter(entries[5].value, settings.freePaths);
-    report.reading.friendUrlsRead = ItemsReadByFilter(entries[6].value, settings.friendUrls);
+    report.reading.freePathsRead = ItemsReadByFilter(values[5], settings.freePaths);
+    report.reading.friendUrlsRead = ItemsReadByFilter(values[6], settings.friendUrls);
     return report;
 }
 

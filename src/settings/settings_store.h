@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +15,17 @@
 // program or, for tests and tools, in a given directory.
 namespace settings {
 
+// The seven values of Config.ini as an editor last saw them, as the
+// profile reader reads them: read by a load, or written by a save. Given
+// them, a save finds a change that another program made since.
+struct SeenValues {
+    std::array<std::optional<std::string>, kSettingKeyCount> bytes;  // nothing: the key is missing
+};
+
 // The settings stored in Config.ini; defaults for a missing file, section
-// or key. Never fails.
+// or key. Never fails. With `seen`, the values they were read from.
 ProtectionSettings LoadSettings();
-ProtectionSettings LoadSettings(const NativePath& directory);
+ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen = nullptr);
 
 // Writes the seven keys into Config.ini in one step. False, with the file
 // left exactly as it was, when the file is read-only or cannot be replaced,
@@ -39,11 +48,12 @@ struct FilterReading {
 
 enum class SaveResult {
     Saved,
-    UnstorableText,  // a text fails CanStoreText
-    OtherCoding,     // the file announces another coding than GBK (see byte_order.h)
-    ReadOnly,        // Config.ini is marked read-only
-    NotAFile,        // Config.ini is a folder or a device
-    WriteFailed,     // the file could not be read or replaced: `error` tells why
+    UnstorableText,    // a text fails CanStoreText
+    OtherCoding,       // the file announces another coding than GBK (see byte_order.h)
+    ChangedElsewhere,  // another program changed a value that the save would overwrite
+    ReadOnly,          // Config.ini is marked read-only
+    NotAFile,          // Config.ini is a folder or a device
+    WriteFailed,       // the file could not be read or replaced: `error` tells why
 };
 
 // SaveSettings, telling what happened.
@@ -52,9 +62,16 @@ struct SaveReport {
     FileCoding storedCoding = FileCoding::Gbk;  // with OtherCoding: the coding the file announces
     platform::ErrorCode error = 0;              // with WriteFailed
     FilterReading reading;                      // with Saved
+    SeenValues found;                           // with ChangedElsewhere: the file's values now
 };
-SaveReport TrySaveSettings(const ProtectionSettings& settings);
-SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory);
+
+// With `seen`, the save first looks whether another program has changed
+// Config.ini since those values: when a value in the file means neither
+// what was seen nor what is to be written, it writes nothing and says
+// ChangedElsewhere. Saving again with `seen` set to the report's `found`
+// overwrites that change. After a save `seen` holds the values written.
+SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory,
+                           SeenValues* seen = nullptr);
 
 // Config.ini in the directory, joined as the texts stand.
 NativePath SettingsFilePath(const NativePath& directory);

@@ -451,7 +451,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         WriteFile(config, bytes);
     }
 
-    const ProtectionSettings loaded = settings::LoadSettings(directory);
+    // Saved as the editor saves: with the values its load saw, against which
+    // it looks for another program's change. Here there is none.
+    settings::SeenValues seen;
+    const ProtectionSettings loaded = settings::LoadSettings(directory, &seen);
     ProtectionSettings record = loaded;
     if (marker != std::string_view::npos) {
         const std::string_view tail = input.substr(marker + kRecordMarker.size());
@@ -459,7 +462,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         record = DrawRecord(draw);
     }
 
-    const bool saved = settings::SaveSettings(record, directory);
+    const auto result = settings::TrySaveSettings(record, directory, &seen).result;
+    Check(result != settings::SaveResult::ChangedElsewhere, "a file nobody else changed is no other program's change");
+    const bool saved = result == settings::SaveResult::Saved;
     CheckOnlyConfigIni();
     if (!saved) {
         Check(ReadFile(config) == bytes, "a refused save leaves the file byte for byte");
@@ -472,7 +477,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckLines(bytes, after, ValueBytes(record));
     Check(settings::LoadSettings(directory) == AsReadBack(record), "the saved record loads back");
 
-    Check(settings::SaveSettings(record, directory), "the same record saves again");
+    Check(settings::TrySaveSettings(record, directory, &seen).result == settings::SaveResult::Saved,
+          "the same record saves again, the file as the save left it");
     CheckOnlyConfigIni();
     Check(ReadFile(config) == after, "saving the same record again changes no byte");
     return 0;

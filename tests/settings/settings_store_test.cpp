@@ -245,6 +245,64 @@ TEST(SettingsStore, WorksInAFolderPastTheOldPathLimit) {
     EXPECT_EQ(LoadSettings(deep), record);
 }
 
+// Given the values it last saw, a save writes over another program's change
+// only where that change means nothing new: the same setting spelled
+// otherwise, or what the save writes anyway.
+TEST(SettingsStore, ASaveFindsAnotherProgramsChangeSinceItLastSawTheFile) {
+    using settings::SaveResult;
+    using settings::TrySaveSettings;
+    TempDir dir;
+    const std::string stored = "[SETTING]\r\nSTART=True\r\nRedirectFile=/a.gif\r\nFreePath=|/img|\r\n";
+    WriteBytes(dir.config(), stored);
+    settings::SeenValues seen;
+    ProtectionSettings record = LoadSettings(dir.path(), &seen);
+    record.protectGif = true;
+
+    struct Case {
+        const char* name;
+        std::string elsewhere;  // the file as another program leaves it
+        SaveResult result;
+    };
+    const Case cases[] = {
+        {"unchanged", stored, SaveResult::Saved},
+        {"the same settings spelled otherwise",
+         "; new\r\n[setting]\r\nSTART = true\r\nRedirectFile=\"/a.gif\"\r\nFreePath=x|/img|\r\nProtectGif=0\r\n",
+         SaveResult::Saved},
+        {"changed to what the save writes", stored + "ProtectGif=True\r\n", SaveResult::Saved},
+        {"a flag changed", "[SETTING]\r\nSTART=False\r\nRedirectFile=/a.gif\r\nFreePath=|/img|\r\n",
+         SaveResult::ChangedElsewhere},
+        {"a list changed", "[SETTING]\r\nSTART=True\r\nRedirectFile=/a.gif\r\nFreePath=|/img|/pic|\r\n",
+         SaveResult::ChangedElsewhere},
+        {"the file gone", "", SaveResult::ChangedElsewhere},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.elsewhere.empty()) {
+            std::filesystem::remove(dir.config());
+        } else {
+            WriteBytes(dir.config(), c.elsewhere);
+        }
+        settings::SeenValues mine = seen;
+        const auto report = TrySaveSettings(record, dir.path(), &mine);
+        EXPECT_EQ(report.result, c.result);
+        if (c.result == SaveResult::Saved) continue;
+        EXPECT_EQ(c.elsewhere.empty() ? !std::filesystem::exists(dir.config()) : ReadBytes(dir.config()) == c.elsewhere,
+                  true)
+            << "nothing written";
+        // Overwriting it, once told.
+        mine = report.found;
+        ASSERT_EQ(TrySaveSettings(record, dir.path(), &mine).result, SaveResult::Saved);
+        EXPECT_EQ(LoadSettings(dir.path()), record);
+    }
+
+    // After a save, what it wrote is what was seen: taking a change of one's
+    // own back is no question.
+    record.enabled = false;
+    ASSERT_EQ(TrySaveSettings(record, dir.path(), &seen).result, SaveResult::Saved);
+    record.enabled = true;
+    EXPECT_EQ(TrySaveSettings(record, dir.path(), &seen).result, SaveResult::Saved);
+}
+
 TEST(SettingsStore, PathIsTheDirectoryTextJoinedWithConfigIni) {
     const auto sep = std::filesystem::path::preferred_separator;
     const std::filesystem::path dir = std::filesystem::path("a") / "目录";

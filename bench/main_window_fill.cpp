@@ -20,6 +20,7 @@ namespace {
 class SilentHost : public forms::Host {
 public:
     void ShowMessage(HWND, const std::wstring&, const std::wstring&) override {}
+    bool Ask(HWND, const std::wstring&, const std::wstring&) override { return false; }
     void ShowModal(forms::Form&, HWND) override {}
 };
 

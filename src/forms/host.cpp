@@ -8,6 +8,10 @@ void DesktopHost::ShowMessage(HWND owner, const std::wstring& text, const std::w
     MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
 }
 
+bool DesktopHost::Ask(HWND owner, const std::wstring& text, const std::wstring& title) {
+    return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 void DesktopHost::ShowModal(Form& dialog, HWND owner) {
     // The owner waits, disabled, until the dialog is gone; the dialog enables
     // it again as it closes.

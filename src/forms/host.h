@@ -15,6 +15,9 @@ public:
     virtual ~Host() = default;
     // A message with an OK button only and no icon.
     virtual void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title) = 0;
+    // A question with Yes and No buttons, No the default, and no icon; true
+    // for Yes.
+    virtual bool Ask(HWND owner, const std::wstring& text, const std::wstring& title) = 0;
     // Shows the created dialog modally over its owner until it closes.
     virtual void ShowModal(Form& dialog, HWND owner) = 0;
 };
@@ -23,6 +26,7 @@ public:
 class DesktopHost : public Host {
 public:
     void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title) override;
+    bool Ask(HWND owner, const std::wstring& text, const std::wstring& title) override;
     void ShowModal(Form& dialog, HWND owner) override;
 };
 

@@ -12,6 +12,9 @@ namespace {
 constexpr wchar_t kSavedNotice[] =
     L"修改设置后新的设置将在15分钟内生效，如想立即生效则请重新启动IIS服务器!";
 
+constexpr wchar_t kChangedElsewhereQuestion[] =
+    L"Config.ini 在本窗口打开后已被其他程序修改。\n是否用本窗口中的设置覆盖这些修改？";
+
 // A text as a message names it: shortened when long, on one line.
 std::wstring Shown(const std::wstring& text) {
     constexpr size_t kShown = 40;
@@ -124,7 +127,7 @@ void frmMain::OnCommand(int id, int code) {
 }
 
 void frmMain::Form_Load() {
-    const auto stored = settingsDirectory_ ? settings::LoadSettings(*settingsDirectory_) : settings::LoadSettings();
+    const auto stored = settings::LoadSettings(SettingsDirectory(), &seen_);
     SelectOption(stored.enabled ? Option1 : Option2);
     const bool flags[3] = {stored.protectJpg, stored.protectGif, stored.protectJpeg};
     for (int index = 0; index < 3; ++index) {
@@ -170,8 +173,15 @@ bool frmMain::cmdSave_Click() {
     record.redirectFile = redirectFile_;
     record.freePaths = ListItems(List1);
     record.friendUrls = ListItems(List2);
-    const settings::SaveReport report = settingsDirectory_ ? settings::TrySaveSettings(record, *settingsDirectory_)
-                                                           : settings::TrySaveSettings(record);
+    // A change another program made since the file was read is overwritten
+    // only when the user says so; asked again if yet another comes between.
+    settings::SaveReport report;
+    for (;;) {
+        report = settings::TrySaveSettings(record, SettingsDirectory(), &seen_);
+        if (report.result != settings::SaveResult::ChangedElsewhere) break;
+        if (!host().Ask(hwnd(), kChangedElsewhereQuestion, L"提示")) return false;
+        seen_ = std::move(report.found);
+    }
     switch (report.result) {
         case settings::SaveResult::Saved:
             if (const auto& r = report.reading; !r.redirectFileWhole || r.freePathsRead < record.freePaths.size() ||
@@ -189,6 +199,8 @@ bool frmMain::cmdSave_Click() {
             break;
         case settings::SaveResult::OtherCoding:
             host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(report.storedCoding)), kApplicationTitle);
+            break;
+        case settings::SaveResult::ChangedElsewhere:  // answered above
             break;
         case settings::SaveResult::ReadOnly:
         case settings::SaveResult::NotAFile:
@@ -214,6 +226,10 @@ void frmMain::AddFreePath(const std::wstring& item) {
 
 void frmMain::AddFriendUrl(const std::wstring& item) {
     SendMessageW(Control(List2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+settings::NativePath frmMain::SettingsDirectory() const {
+    return settingsDirectory_ ? *settingsDirectory_ : settings::platform::ApplicationDirectory();
 }
 
 void frmMain::SetCheck1(int index, bool ticked) {

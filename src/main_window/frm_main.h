@@ -6,6 +6,7 @@
 
 #include "form.h"
 #include "native_path.h"
+#include "settings_store.h"
 
 namespace main_window {
 
@@ -64,6 +65,8 @@ private:
     // "取  消": closes without saving.
     void CmdCancel_Click();
 
+    // Where Config.ini is: the given directory, or the program's own.
+    settings::NativePath SettingsDirectory() const;
     void SetCheck1(int index, bool ticked);
     void EnableRemoveIfSelected(int list, int removeButton);
     void RemoveSelected(int list, int removeButton);
@@ -71,6 +74,9 @@ private:
     std::vector<std::wstring> ListItems(int list) const;
 
     std::optional<settings::NativePath> settingsDirectory_;
+    // Config.ini's values as the window last loaded or saved them: a save
+    // finds another program's change against them.
+    settings::SeenValues seen_;
     // The window's working flags beside its controls.
     bool enabled_ = false;
     bool extension_[3] = {false, false, false};  // .jpg, .gif, .jpeg

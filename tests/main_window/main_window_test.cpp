@@ -16,7 +16,9 @@
 #include "form3.h"
 #include "form_driving.h"
 #include "frm_main.h"
+#include "child_process.h"
 #include "host.h"
+#include "settings_store.h"
 #include "test_files.h"
 
 namespace {
@@ -317,6 +319,54 @@ TEST_F(MainWindowTest, CancelAndTheCloseBoxLeaveTheFileUntouched) {
         EXPECT_TRUE(host.messages.empty());
         EXPECT_EQ(ReadBytes(dir.config()), kStored);
     }
+}
+
+// Another program, in a process of its own, writes one key as a deployment
+// tool does.
+void WriteElsewhere(const std::filesystem::path& file, const wchar_t* key, const wchar_t* value) {
+    testing_files::ChildProcess writer(HOTLINK_FILE_SHARER, {L"write", file.native(), key, value});
+    ASSERT_EQ(writer.Wait(), 0) << writer.errors();
+}
+
+// A value that another program changed after the window read the file is
+// overwritten only when the user says so; a change of the same value to the
+// same thing, or of other lines, is no question.
+TEST_F(MainWindowTest, AnotherProgramsChangeIsOverwrittenOnlyWhenTheUserSaysSo) {
+    const Shown question{L"Config.ini 在本窗口打开后已被其他程序修改。\n是否用本窗口中的设置覆盖这些修改？", L"提示"};
+    Open();
+    WriteElsewhere(dir.config(), L"START", L"False");
+    Click(Check1_1);
+    host.answers = {false};
+    Click(cmdOK);
+    EXPECT_EQ(host.messages, std::vector<Shown>{question});
+    EXPECT_TRUE(IsOpen()) << "No keeps the window and its edits";
+    EXPECT_FALSE(Checked(Check1_1));
+    EXPECT_FALSE(settings::LoadSettings(dir.path()).enabled);
+    EXPECT_TRUE(settings::LoadSettings(dir.path()).protectGif);
+
+    host.messages.clear();
+    host.answers = {true};
+    Click(cmdSave);
+    EXPECT_EQ(host.messages, std::vector<Shown>{question});
+    EXPECT_TRUE(settings::LoadSettings(dir.path()).enabled);
+    EXPECT_FALSE(settings::LoadSettings(dir.path()).protectGif);
+
+    // What the window saved is what it compares with from then on.
+    host.messages.clear();
+    Click(Option2);
+    Click(cmdSave);
+    Click(Option1);
+    Click(cmdSave);
+    EXPECT_TRUE(host.messages.empty());
+
+    // Changed elsewhere to what the window writes too; and another key.
+    WriteElsewhere(dir.config(), L"ProtectJpeg", L"True");
+    WriteElsewhere(dir.config(), L"Owner", L"deploy");
+    Click(Check1_2);
+    Click(cmdSave);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(settings::LoadSettings(dir.path()).protectJpeg);
+    EXPECT_NE(ReadBytes(dir.config()).find("Owner=deploy"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, TextThatTheFileCannotHoldIsRefusedBeforeSaving) {

@@ -20,6 +20,14 @@ void RecordingHost::ShowMessage(HWND owner, const std::wstring& text, const std:
     messageOwners.push_back(owner);
 }
 
+bool RecordingHost::Ask(HWND owner, const std::wstring& text, const std::wstring& title) {
+    ShowMessage(owner, text, title);
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.erase(answers.begin());
+    return yes;
+}
+
 void RecordingHost::ShowModal(forms::Form& dialog, HWND owner) {
     ++modals;
     if (!onModal) return;

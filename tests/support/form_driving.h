@@ -34,9 +34,13 @@ void PrintTo(const Shown& shown, std::ostream* out);
 class RecordingHost : public forms::Host {
 public:
     void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title) override;
+    // Recorded among the messages, and answered from `answers`, first
+    // first; No once they are used up.
+    bool Ask(HWND owner, const std::wstring& text, const std::wstring& title) override;
     void ShowModal(forms::Form& dialog, HWND owner) override;
 
     std::vector<Shown> messages;
+    std::vector<bool> answers;
     std::vector<HWND> messageOwners;
     int modals = 0;
     std::function<void(forms::Form& dialog, HWND owner)> onModal;

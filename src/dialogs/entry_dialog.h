@@ -29,6 +29,9 @@ protected:
     void Refuse(const wchar_t* message, int box);
     // Appends the item, as typed, to the list and closes.
     void Accept(const std::wstring& item);
+    // Whether the text holds the "|" that separates a list's items in
+    // Config.ini: it would come back as two items.
+    static bool HoldsItemSeparator(const std::wstring& text) { return text.find(L'|') != std::wstring::npos; }
 
 private:
     AppendItem append_;

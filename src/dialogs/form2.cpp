@@ -39,6 +39,10 @@ void Form2::cmdSave_Click() {
         Refuse(L"目录格式不正确！", txtPath);
         return;
     }
+    if (HoldsItemSeparator(path)) {
+        Refuse(L"目录中不能含有“|”！", txtPath);
+        return;
+    }
     Accept(path);
 }
 

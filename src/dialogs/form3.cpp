@@ -38,6 +38,10 @@ void Form3::cmdSave_Click() {
         Refuse(L"友情站点不能为空！", txtWeb);
         return;
     }
+    if (HoldsItemSeparator(site)) {
+        Refuse(L"友情站点中不能含有“|”！", txtWeb);
+        return;
+    }
     Accept(site);
 }
 

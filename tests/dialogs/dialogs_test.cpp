@@ -28,6 +28,9 @@ using form_driving::TextOf;
 const Shown kEmptyPath{L"目录不能为空！", L"错误"};
 const Shown kBadPath{L"目录格式不正确！", L"错误"};
 const Shown kEmptySite{L"友情站点不能为空！", L"错误"};
+// A "|" would split the item in two when the file is next read.
+const Shown kBarInPath{L"目录中不能含有“|”！", L"错误"};
+const Shown kBarInSite{L"友情站点中不能含有“|”！", L"错误"};
 
 // A dialog opened on its own, appending to a vector.
 template <class Dialog>
@@ -118,7 +121,8 @@ TEST_F(Form2Test, IsLaidOutAsDescribedWithTheFocusOnSave) {
 
 TEST_F(Form2Test, RefusesBlankAndRelativeTextAndKeepsTheBoxAsItWas) {
     const std::vector<std::pair<std::wstring, Shown>> refused = {
-        {L"", kEmptyPath}, {L"   ", kEmptyPath}, {L"img", kBadPath}, {L" /img", kBadPath}, {L"\\img", kBadPath},
+        {L"", kEmptyPath},   {L"   ", kEmptyPath},    {L"img", kBadPath},
+        {L" /img", kBadPath}, {L"\\img", kBadPath}, {L"/img|/pic", kBarInPath},
     };
     for (const auto& [text, message] : refused) {
         SCOPED_TRACE(testing::PrintToString(text));
@@ -138,10 +142,10 @@ TEST_F(Form2Test, RefusesBlankAndRelativeTextAndKeepsTheBoxAsItWas) {
 
 TEST_F(Form2Test, AppendsTheTextAsTypedAndCloses) {
     // Only the first character counts, and the blanks stay.
-    Type(Form2::txtPath, L"/img |x");
+    Type(Form2::txtPath, L"/img x ");
     Click(Form2::cmdSave);
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(appended, std::vector<std::wstring>{L"/img |x"});
+    EXPECT_EQ(appended, std::vector<std::wstring>{L"/img x "});
     EXPECT_FALSE(IsOpen());
 }
 
@@ -198,14 +202,16 @@ TEST_F(Form3Test, IsLaidOutAsDescribedWithTheFocusOnCancel) {
 }
 
 TEST_F(Form3Test, RefusesBlankTextAndAppendsAnythingElseAsTyped) {
-    for (const std::wstring text : {L"", L"  "}) {
+    const std::vector<std::pair<std::wstring, Shown>> refused = {
+        {L"", kEmptySite}, {L"  ", kEmptySite}, {L"a.org|b.org", kBarInSite}};
+    for (const auto& [text, message] : refused) {
         SCOPED_TRACE(testing::PrintToString(text));
         host.messages.clear();
         Type(Form3::txtWeb, text);
         SendMessageW(Control(Form3::txtWeb), EM_SETSEL, 0, 1);
         const auto before = BoxState(Form3::txtWeb);
         Click(Form3::cmdSave);
-        EXPECT_EQ(host.messages, std::vector<Shown>{kEmptySite});
+        EXPECT_EQ(host.messages, std::vector<Shown>{message});
         ASSERT_TRUE(IsOpen());
         EXPECT_EQ(GetFocus(), Control(Form3::txtWeb));
         EXPECT_EQ(BoxState(Form3::txtWeb), before);

@@ -198,10 +198,11 @@ public:
         const HWND box = WaitFor([&] { return MessageBoxWindow(); });
         return box ? ReadMessageBox(box) : MessageBoxSeen{};
     }
-    // Presses the box's only button and waits until the box is gone.
-    bool Answer(const MessageBoxSeen& box) const {
+    // Presses the box's button (its first when none is named) and waits
+    // until the box is gone.
+    bool Answer(const MessageBoxSeen& box, int button = 0) const {
         if (!box.hwnd || box.buttons.empty()) return false;
-        PressOpening(GetDlgItem(box.hwnd, box.buttons.front()));
+        PressOpening(GetDlgItem(box.hwnd, button ? button : box.buttons.front()));
         return WaitUntilGone(box.hwnd);
     }
 
@@ -394,6 +395,7 @@ TEST_F(EndToEndTest, AddDirectoryDialogRefusesBadTextAndKeepsIt) {
         {L"   ", L"目录不能为空！", nullptr},
         {L"img", L"目录格式不正确！", L"message-directory-format"},
         {L" /img", L"目录格式不正确！", nullptr},
+        {L"/img|/pic", L"目录中不能含有“|”！", L"message-bar-in-directory"},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(testing::Message() << "typed \"" << fs::path(c.typed).u8string() << "\"");
@@ -551,6 +553,29 @@ TEST_F(EndToEndTest, FailedSaveIsReportedAndTheFileKept) {
     ASSERT_NO_FATAL_FAILURE(ExpectEnded());
     EXPECT_EQ(ReadBytes(dir.config()), kStored);
     EXPECT_EQ(testing_files::Entries(dir.path()), (std::vector<std::string>{"Config.ini", "HotlinkConfig.exe"}));
+}
+
+// Another program changes Config.ini while the window is open: a save asks
+// before it overwrites that change, with Yes and No and no icon.
+TEST_F(EndToEndTest, AChangeMadeElsewhereIsOverwrittenOnlyAfterAsking) {
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(kStored));
+    std::string changed = kStored;
+    changed.replace(changed.find("START=True"), 10, "START=False");
+    WriteBytes(dir.config(), changed);
+    for (const int answer : {IDNO, IDYES}) {
+        PressOpening(Control(cmdSave));
+        const MessageBoxSeen box = editor->WaitForMessageBox();
+        ASSERT_NE(box.hwnd, nullptr) << "no question";
+        EXPECT_EQ(box.text, L"Config.ini 在本窗口打开后已被其他程序修改。\n是否用本窗口中的设置覆盖这些修改？");
+        EXPECT_EQ(box.title, L"提示");
+        EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_FALSE(box.icon);
+        ScreenshotOnce(box.hwnd, L"message-changed-elsewhere");
+        ASSERT_TRUE(editor->Answer(box, answer));
+        EXPECT_EQ(ReadBytes(dir.config()), answer == IDNO ? changed : kStored);
+    }
+    PressOpening(Control(CmdCancel));
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
 }
 
 TEST_F(EndToEndTest, ListsPastTheFilterLimitAreSavedWholeAndTold) {

@@ -304,7 +304,7 @@ ProtectionSettings RandomRecord(std::mt19937& random) {
 }
 
 std::vector<ProtectionSettings> TypedRecords() {
-    std::vector<ProtectionSettings> records(6);
+    std::vector<ProtectionSettings> records(9);
     records[1] = {true, true, true, true, L"/防盗链.gif", {L"/img", L"/图片"}, {L"www.example.com"}};
     records[2].redirectFile = L"\"/x.gif\"";
     records[2].freePaths = {L"\"/q\"", L"'", L""};
@@ -317,6 +317,14 @@ std::vector<ProtectionSettings> TypedRecords() {
     records[4].redirectFile = L"\"" + std::wstring(997, L'a') + L"\"";
     records[5].redirectFile = L"\"" + std::wstring(999, L'b') + L"\"";
     records[5].freePaths = {std::wstring(998, L'c'), L"/after"};
+    // Values ending at the filter's 999th byte and at the 1000th, a
+    // double-byte character at the cut; all but one byte double-byte, where
+    // a count of characters goes wrong.
+    const auto text = [](size_t ascii, size_t chinese) { return std::wstring(ascii, L'a') + std::wstring(chinese, L'图'); };
+    records[6] = {false, false, false, false, text(997, 1), {text(995, 1)}, {text(1, 498)}};
+    records[7] = {false, false, false, false, text(998, 1), {text(996, 1)}, {text(0, 499)}};
+    records[8].redirectFile = text(0, 500);
+    records[8].freePaths = {text(1, 497), L"/after"};
     return records;
 }
 

@@ -98,6 +98,17 @@ TEST(GifDecoder, RefusesEveryOtherKind) {
         EXPECT_FALSE(picture.Open(c.bytes.data(), c.bytes.size()));
     }
 
+    // Whole in form, but a colour table of 2 colours where the pixels name
+    // 256: the rest of the table cut out of the file.
+    Bytes small(gif.begin(), gif.begin() + 13 + 6);
+    small[10] = static_cast<uint8_t>(gif[10] & ~0x07);
+    small.insert(small.end(), gif.begin() + 13 + 3 * 256, gif.end());
+    startup::GifPicture fewColours;
+    ASSERT_TRUE(fewColours.Open(small.data(), small.size()));
+    ASSERT_EQ(fewColours.colours(), 2u);
+    std::vector<uint8_t> pixels(300 * 300);
+    EXPECT_FALSE(fewColours.Decode(pixels.data(), 300)) << "a pixel names a colour the table lacks";
+
     // Whole in form, but its data end before the last pixel.
     Bytes cut(gif.begin(), gif.begin() + static_cast<std::ptrdiff_t>(codeSize + 2 + gif[codeSize + 1]));
     cut.push_back(0);

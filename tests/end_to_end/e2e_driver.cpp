@@ -598,8 +598,25 @@ TEST_F(EndToEndTest, ListsPastTheFilterLimitAreSavedWholeAndTold) {
 
 // ---- the tour ---------------------------------------------------------------
 
+// Photographs a dialog opened by an "添  加" button of the main window, as it
+// first shows, and cancels it. False when any of that failed.
+bool PhotographDialog(const Editor& editor, HWND mainWindow, int addButton, const wchar_t* caption,
+                      int cancelButton, const wchar_t* name) {
+    PressOpening(GetDlgItem(mainWindow, addButton));
+    const HWND dialog = editor.WaitForWindow(caption);
+    if (!dialog) {
+        std::fprintf(stderr, "the dialog %s did not open\n", fs::path(name).u8string().c_str());
+        return false;
+    }
+    editor.WaitUntilIdle();
+    const bool taken = Screenshot(dialog, name);
+    PressOpening(GetDlgItem(dialog, cancelButton));
+    return editor.WaitUntilGone(dialog) && taken;
+}
+
 // Starts the program where it is, photographs the start-up picture, clicks
-// it, photographs the main window and cancels. 0 when all of that happened.
+// it, photographs the main window and each dialog as it opens, and cancels.
+// 0 when all of that happened.
 int RunTour() {
     Editor editor(options().editor);
     if (!editor.started()) {
@@ -625,10 +642,13 @@ int RunTour() {
     editor.WaitUntilIdle();
     pictures = Screenshot(mainWindow, L"main-window") && pictures;
     if (!pictures) std::fprintf(stderr, "a screenshot could not be saved\n");
+    const bool dialogs =
+        PhotographDialog(editor, mainWindow, cmdAddPath, kForm2Caption, Form2::cmdCancal, L"form2") &&
+        PhotographDialog(editor, mainWindow, cmdAddWeb, kForm3Caption, Form3::cmdCancal, L"form3");
     PressOpening(GetDlgItem(mainWindow, CmdCancel));
     const auto code = editor.WaitForExit();
     if (!code) std::fprintf(stderr, "the program did not end on 取  消\n");
-    return begin && pictures && code && *code == 0 ? 0 : 1;
+    return begin && pictures && dialogs && code && *code == 0 ? 0 : 1;
 }
 
 // ---- start ------------------------------------------------------------------

@@ -4,9 +4,14 @@
 
 namespace dialogs {
 
-EntryDialog::EntryDialog(const forms::FormLayout& layout, forms::Host& host, AppendItem append, int saveButton,
-                         int cancelButton)
-    : Form(layout, host), append_(std::move(append)), saveButton_(saveButton), cancelButton_(cancelButton) {}
+EntryDialog::EntryDialog(const forms::FormLayout& layout, forms::Host& host, int saveButton, int cancelButton)
+    : Form(layout, host), saveButton_(saveButton), cancelButton_(cancelButton) {}
+
+bool EntryDialog::ShowModal(HWND owner) {
+    if (!Load(owner)) return false;
+    host().ShowModal(*this, owner);
+    return !item.empty();
+}
 
 void EntryDialog::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return;
@@ -21,8 +26,8 @@ void EntryDialog::Refuse(const wchar_t* message, int box) {
     FocusOn(box);
 }
 
-void EntryDialog::Accept(const std::wstring& item) {
-    append_(item);
+void EntryDialog::Accept(const std::wstring& text) {
+    item = text;
     Close();
 }
 

@@ -4,15 +4,13 @@
 
 namespace dialogs {
 
-// "添加相对目录": takes one directory relative to the site root, checks that
-// it is not blank and begins with "/", and appends it to the directory list.
+// "添加相对目录": takes one directory relative to the site root for the
+// directory list: not blank, beginning with "/", without "|".
 class Form2 : public EntryDialog {
 public:
     enum ControlId : int { Frame2 = 200, txtPath, Label3, cmdSave, cmdCancal };
 
-    Form2(forms::Host& host, AppendItem appendToList1);
-
-    static const forms::FormLayout& Layout();
+    explicit Form2(forms::Host& host);
 
 private:
     void cmdSave_Click() override;

@@ -7,16 +7,18 @@ namespace {
 
 using forms::Kind;
 
-// name, kind, container, caption, left, top, width, height (twips), tab index, initial state, spoken by
+// name, kind, container, caption, left, top, width, height (twips), initial state, spoken by
+// In z-order, top first: the keyboard goes from 取消 to 保存 to the box;
+// "HTTP://" lies beneath the box it reaches under.
 const forms::ControlLayout kControls[] = {
-    {Form3::Frame2, Kind::Frame, 0, L"友情站点", 120, 120, 3735, 975, 2, forms::kNone},
-    {Form3::Label2, Kind::Label, Form3::Frame2, L"HTTP://", 120, 280, 735, 255, 4, forms::kNone},
-    {Form3::txtWeb, Kind::TextBox, Form3::Frame2, L"", 840, 240, 2775, 270, 3, forms::kNone, Form3::Label3},
+    {Form3::cmdCancal, Kind::Button, 0, L"取  消", 3000, 1200, 855, 325, forms::kFirstFocus},
+    {Form3::cmdSave, Kind::Button, 0, L"保  存", 2040, 1200, 855, 325, forms::kNone},
     // With an 11-character sample the hint is as wide as its box.
-    {Form3::Label3, Kind::Label, Form3::Frame2, L"请输入一个域名，例如\"example.com\"。", 480, 600, 3150, 180, 5,
+    {Form3::Label3, Kind::Label, Form3::Frame2, L"请输入一个域名，例如\"example.com\"。", 480, 600, 3150, 180,
      forms::kRedText | forms::kAutoSize},
-    {Form3::cmdSave, Kind::Button, 0, L"保  存", 2040, 1200, 855, 325, 1, forms::kNone},
-    {Form3::cmdCancal, Kind::Button, 0, L"取  消", 3000, 1200, 855, 325, 0, forms::kFirstFocus},
+    {Form3::txtWeb, Kind::TextBox, Form3::Frame2, L"", 840, 240, 2775, 270, forms::kNone, Form3::Label3},
+    {Form3::Label2, Kind::Label, Form3::Frame2, L"HTTP://", 120, 280, 735, 255, forms::kNone},
+    {Form3::Frame2, Kind::Frame, 0, L"友情站点", 120, 120, 3735, 975, forms::kNone},
 };
 
 const forms::FormLayout kForm3 = {
@@ -26,10 +28,7 @@ const forms::FormLayout kForm3 = {
 
 }  // namespace
 
-Form3::Form3(forms::Host& host, AppendItem appendToList2)
-    : EntryDialog(kForm3, host, std::move(appendToList2), cmdSave, cmdCancal) {}
-
-const forms::FormLayout& Form3::Layout() { return kForm3; }
+Form3::Form3(forms::Host& host) : EntryDialog(kForm3, host, cmdSave, cmdCancal) {}
 
 void Form3::cmdSave_Click() {
     // "HTTP://" before the box is a label only; the item is the box's text.

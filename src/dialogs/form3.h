@@ -4,15 +4,13 @@
 
 namespace dialogs {
 
-// "添加友情站点": takes one domain name, checks that it is not blank, and
-// appends it to the friendly-site list.
+// "添加友情站点": takes one domain name for the friendly-site list: not
+// blank, without "|".
 class Form3 : public EntryDialog {
 public:
     enum ControlId : int { Frame2 = 300, Label2, txtWeb, Label3, cmdSave, cmdCancal };
 
-    Form3(forms::Host& host, AppendItem appendToList2);
-
-    static const forms::FormLayout& Layout();
+    explicit Form3(forms::Host& host);
 
 private:
     void cmdSave_Click() override;

@@ -1,25 +1,19 @@
 #include "form.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "dpi.h"
-#include "host.h"
 #include "resource.h"
 
 namespace forms {
 namespace {
 
 // Forms with the program's icon and forms without one are two classes.
-constexpr wchar_t kIconClassName[] = L"HotlinkConfigForm";
-constexpr wchar_t kPlainClassName[] = L"HotlinkConfigPlainForm";
-
 const wchar_t* RegisterFormClass(HINSTANCE instance, WNDPROC proc, bool hasIcon) {
-    const wchar_t* name = hasIcon ? kIconClassName : kPlainClassName;
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, name, &existing)) return name;
+    const wchar_t* name = hasIcon ? L"HotlinkConfigForm" : L"HotlinkConfigPlainForm";
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(instance, name, &wc)) return name;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -42,18 +36,13 @@ std::wstring WindowText(HWND window) {
 
 // The size of a label's caption on one line in the label's font.
 SIZE TextExtent(HWND label) {
-    SIZE size{};
     const std::wstring text = WindowText(label);
-    const HDC dc = GetDC(label);
-    if (!dc) return size;
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    const ScopedGetDC dc(label);
+    if (!dc.get()) return SIZE{};
+    const ScopedSelectObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
     RECT rect{};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
-    size.cx = rect.right - rect.left;
-    size.cy = rect.bottom - rect.top;
-    return size;
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
 RECT RectInParent(HWND control) {
@@ -63,32 +52,24 @@ RECT RectInParent(HWND control) {
     return rect;
 }
 
-const wchar_t* WindowClassOf(Kind kind) {
-    switch (kind) {
-        case Kind::Label: return L"STATIC";
-        case Kind::ListBox: return L"LISTBOX";
-        case Kind::TextBox: return L"EDIT";
-        default: return L"BUTTON";
-    }
-}
+// What each kind of control is made of.
+struct KindTraits {
+    const wchar_t* windowClass;
+    DWORD style, exStyle;
+    bool takesFocus;
+};
 
-bool TakesFocus(Kind kind) { return kind != Kind::Frame && kind != Kind::Label; }
-
-DWORD ControlStyle(Kind kind) {
-    switch (kind) {
-        case Kind::Frame: return BS_GROUPBOX;
-        case Kind::Label: return SS_LEFT | SS_NOPREFIX;
-        case Kind::Button: return BS_PUSHBUTTON;
-        case Kind::CheckBox: return BS_AUTOCHECKBOX;
-        case Kind::OptionButton: return BS_AUTORADIOBUTTON;
-        case Kind::ListBox: return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_HASSTRINGS;
-        case Kind::TextBox: return ES_LEFT | ES_AUTOHSCROLL;
-    }
-    return 0;
-}
-
-DWORD ControlExStyle(Kind kind) {
-    return kind == Kind::ListBox || kind == Kind::TextBox ? WS_EX_CLIENTEDGE : 0;
+const KindTraits& TraitsOf(Kind kind) {
+    static const KindTraits kTraits[] = {
+        {L"BUTTON", BS_GROUPBOX, 0, false},                   // Frame
+        {L"STATIC", SS_LEFT | SS_NOPREFIX, 0, false},         // Label
+        {L"BUTTON", BS_PUSHBUTTON, 0, true},                  // Button
+        {L"BUTTON", BS_AUTOCHECKBOX, 0, true},                // CheckBox
+        {L"BUTTON", BS_AUTORADIOBUTTON, 0, true},             // OptionButton
+        {L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_HASSTRINGS, WS_EX_CLIENTEDGE, true},
+        {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true},  // TextBox
+    };
+    return kTraits[static_cast<int>(kind)];
 }
 
 }  // namespace
@@ -97,16 +78,10 @@ Form::Form(const FormLayout& layout, Host& host) : layout_(layout), host_(host) 
 
 Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
 }
 
 DWORD Form::Style() const {
-    switch (layout_.border) {
-        case Border::None: return WS_POPUP;
-        case Border::FixedToolWindow:
-        case Border::FixedSingle: return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    }
-    return WS_OVERLAPPED;
+    return layout_.border == Border::None ? WS_POPUP : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 }
 
 DWORD Form::ExStyle() const {
@@ -180,60 +155,37 @@ RECT Form::ControlRect(const ControlLayout& control, UINT dpi) const {
 }
 
 bool Form::CreateControls() {
-    std::vector<const ControlLayout*> byTab;
-    for (size_t i = 0; i < layout_.controlCount; ++i) byTab.push_back(&layout_.controls[i]);
-    std::sort(byTab.begin(), byTab.end(),
-              [](const ControlLayout* a, const ControlLayout* b) { return a->tabIndex < b->tabIndex; });
-
-    // Created in tab order, which is also the order of the keyboard.
+    // One pass in the rows' order: each control created comes beneath the
+    // ones before it, and the keyboard goes round in the same order.
     const ControlLayout* previousFocusable = nullptr;
-    for (const ControlLayout* c : byTab) {
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | ControlStyle(c->kind);
-        if (c->state & kDisabled) style |= WS_DISABLED;
-        if (TakesFocus(c->kind)) {
+    for (size_t i = 0; i < layout_.controlCount; ++i) {
+        const ControlLayout& c = layout_.controls[i];
+        const KindTraits& kind = TraitsOf(c.kind);
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style;
+        if (c.state & kDisabled) style |= WS_DISABLED;
+        if (kind.takesFocus) {
             // Option buttons that follow each other in one frame are one
-            // group with one tab stop; every other control is a group alone.
-            const bool continuesGroup = c->kind == Kind::OptionButton && previousFocusable &&
+            // group, whose one tab stop is on the selected button; every
+            // other control is a group alone.
+            const bool continuesGroup = c.kind == Kind::OptionButton && previousFocusable &&
                                         previousFocusable->kind == Kind::OptionButton &&
-                                        previousFocusable->container == c->container;
+                                        previousFocusable->container == c.container;
             if (!continuesGroup) style |= WS_GROUP;
-            if (c->kind != Kind::OptionButton) style |= WS_TABSTOP;
-            previousFocusable = c;
+            if (c.kind != Kind::OptionButton || (c.state & kSelected)) style |= WS_TABSTOP;
+            previousFocusable = &c;
         }
-        const HWND control = CreateWindowExW(ControlExStyle(c->kind), WindowClassOf(c->kind), c->caption, style, 0, 0,
-                                             0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c->id)),
+        const HWND control = CreateWindowExW(kind.exStyle, kind.windowClass, c.caption, style, 0, 0, 0, 0, hwnd_,
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                              GetModuleHandleW(nullptr), nullptr);
         if (!control) return false;
-        if (c->kind == Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-    }
-    // Labels lie beneath every other control, and frames beneath them.
-    for (Kind under : {Kind::Label, Kind::Frame}) {
-        for (const ControlLayout* c : byTab) {
-            if (c->kind == under) {
-                SetWindowPos(Control(c->id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            }
-        }
-    }
-    // Screen readers name a box by the static text just before it in
-    // z-order: its label goes there. Where the label reaches under the box
-    // or another control, it gives that part up (KeepBeneath), so that it
-    // still looks beneath them.
-    for (const ControlLayout* c : byTab) {
-        if (!c->spokenBy) continue;
-        const HWND label = Control(c->spokenBy), before = GetWindow(Control(c->id), GW_HWNDPREV);
-        if (before != label) {
-            SetWindowPos(label, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
-    }
-    for (const ControlLayout* c : byTab) {
-        if (c->kind == Kind::OptionButton && (c->state & kSelected)) SelectOption(c->id);
-        if (c->kind == Kind::CheckBox && (c->state & kSelected)) SendMessageW(Control(c->id), BM_SETCHECK, BST_CHECKED, 0);
+        if (c.kind == Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+        if (c.state & kSelected) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
     }
     return true;
 }
 
 void Form::ApplyDpi(UINT dpi) {
-    const HFONT font = CreateMessageFont(dpi);
+    AutoFont font(CreateMessageFont(dpi));
     const SIZE client{TwipsToPixels(layout_.clientWidth, dpi), TwipsToPixels(layout_.clientHeight, dpi)};
     const SIZE outer = OuterSizeFor(client, Style(), ExStyle(), dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -241,23 +193,21 @@ void Form::ApplyDpi(UINT dpi) {
         const ControlLayout& c = layout_.controls[i];
         const RECT r = ControlRect(c, dpi);
         const HWND control = Control(c.id);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
         SIZE size{r.right - r.left, r.bottom - r.top};
         if (c.state & kAutoSize) size = TextExtent(control);
         SetWindowPos(control, nullptr, r.left, r.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     for (size_t i = 0; i < layout_.controlCount; ++i) {
-        if (layout_.controls[i].spokenBy) KeepBeneath(layout_.controls[i].spokenBy);
+        if (layout_.controls[i].spokenBy) KeepBeneath(Control(layout_.controls[i].spokenBy));
     }
-    if (font_) DeleteObject(font_);
-    font_ = font;
+    font_.reset(font.release());  // the controls draw with the new font from now on
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Form::KeepBeneath(int labelId) {
-    const HWND label = Control(labelId);
+void Form::KeepBeneath(HWND label) {
     const RECT labelRect = RectInParent(label);
-    const HRGN region = CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top);
+    AutoRegion region(CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top));
     bool overlapped = false;
     for (size_t i = 0; i < layout_.controlCount; ++i) {
         const ControlLayout& c = layout_.controls[i];
@@ -265,19 +215,14 @@ void Form::KeepBeneath(int labelId) {
         const RECT rect = RectInParent(Control(c.id));
         RECT overlap{};
         if (!IntersectRect(&overlap, &labelRect, &rect)) continue;
-        const HRGN under = CreateRectRgn(overlap.left - labelRect.left, overlap.top - labelRect.top,
-                                         overlap.right - labelRect.left, overlap.bottom - labelRect.top);
-        CombineRgn(region, region, under, RGN_DIFF);
-        DeleteObject(under);
+        const AutoRegion under(CreateRectRgn(overlap.left - labelRect.left, overlap.top - labelRect.top,
+                                             overlap.right - labelRect.left, overlap.bottom - labelRect.top));
+        CombineRgn(region.get(), region.get(), under.get(), RGN_DIFF);
         overlapped = true;
     }
-    if (!overlapped) {
-        DeleteObject(region);
-        SetWindowRgn(label, nullptr, TRUE);
-        return;
-    }
-    // The window owns the region from here on.
-    if (!SetWindowRgn(label, region, TRUE)) DeleteObject(region);
+    // A label that reaches under nothing needs no region. The window owns a
+    // region it takes.
+    if (SetWindowRgn(label, overlapped ? region.get() : nullptr, TRUE) && overlapped) region.release();
 }
 
 void Form::SelectOption(int id) {
@@ -339,67 +284,85 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            if (!CreateControls()) return -1;
-            ApplyDpi(DpiOf(hwnd_));
+            return OnCreate();
+        case WM_COMMAND:
+            OnCommandMessage(wParam, lParam);
             return 0;
-        case WM_COMMAND: {
-            // Enter with no button focused comes from the dialog manager as
-            // IDOK without a control.
-            if (lParam == 0) {
-                if (LOWORD(wParam) == IDOK) OnEnterKey();
-                return 0;
+        case WM_CTLCOLORSTATIC:
+            if (const LRESULT brush = OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+                return brush;
             }
-            const int id = LOWORD(wParam), code = HIWORD(wParam);
-            const ControlLayout* c = Find(id);
-            if (c && c->kind == Kind::OptionButton && code == BN_CLICKED) SelectOption(id);
-            OnCommand(id, code);
+            break;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
-        }
-        case WM_CTLCOLORSTATIC: {
-            const ControlLayout* c = Find(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
-            if (!c || !(c->state & (kBlueText | kRedText))) break;
-            const HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, (c->state & kBlueText) ? RGB(0, 0, 255) : RGB(255, 0, 0));
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
-        case WM_DPICHANGED: {
-            ApplyDpi(HIWORD(wParam));
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
         case WM_LBUTTONDOWN:
             buttonDown_ = true;
             return 0;
         case WM_LBUTTONUP:
-            if (buttonDown_) {
-                buttonDown_ = false;
-                OnClick();
-            }
+            if (std::exchange(buttonDown_, false)) OnClick();
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(hwnd_, &paint);
-            RECT client{};
-            GetClientRect(hwnd_, &client);
-            OnPaint(dc, client);
-            EndPaint(hwnd_, &paint);
+        case WM_PAINT:
+            OnPaintMessage();
             return 0;
-        }
         case WM_CLOSE:
-            // The owner is enabled before this window goes, so that the
-            // activation returns to it and not to another program.
-            if (owner_ && !IsWindowEnabled(owner_)) EnableWindow(owner_, TRUE);
-            DestroyWindow(hwnd_);
+            OnClose();
             return 0;
         case WM_DESTROY:
-            if (owner_ && !IsWindowEnabled(owner_)) EnableWindow(owner_, TRUE);
             if (quitOnDestroy_) PostQuitMessage(0);
             return 0;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT Form::OnCreate() {
+    if (!CreateControls()) return -1;
+    ApplyDpi(DpiOf(hwnd_));
+    return 0;
+}
+
+void Form::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
+    // Enter with no button focused comes from the dialog manager as IDOK
+    // without a control.
+    if (lParam == 0) {
+        if (LOWORD(wParam) == IDOK) OnEnterKey();
+        return;
+    }
+    const int id = LOWORD(wParam), code = HIWORD(wParam);
+    const ControlLayout* c = Find(id);
+    if (c && c->kind == Kind::OptionButton && code == BN_CLICKED) SelectOption(id);
+    OnCommand(id, code);
+}
+
+// The hint labels' coloured text; 0 for every other static control.
+LRESULT Form::OnColorStatic(HDC dc, HWND control) {
+    const ControlLayout* c = Find(GetDlgCtrlID(control));
+    if (!c || !(c->state & (kBlueText | kRedText))) return 0;
+    SetTextColor(dc, (c->state & kBlueText) ? RGB(0, 0, 255) : RGB(255, 0, 0));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void Form::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ApplyDpi(dpi);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::OnPaintMessage() {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd_, &paint);
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    OnPaint(dc, client);
+    EndPaint(hwnd_, &paint);
+}
+
+void Form::OnClose() {
+    // A modal window's owner waits, disabled. It is enabled before this
+    // window goes, so that the activation returns to it and not to another
+    // program.
+    if (owner_) EnableWindow(owner_, TRUE);
+    DestroyWindow(hwnd_);
 }
 
 }  // namespace forms

@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
+
+#include "gdi.h"
 
 namespace forms {
 
@@ -25,15 +26,19 @@ enum State : unsigned {
 // One row of a window's description: the control's id (its name in code),
 // kind, container (the id of its frame, or 0 for the window), caption,
 // rectangle in twips relative to the container's outer top-left corner, and
-// tab index. A list box or text box, which has no caption of its own, names
-// the label whose text screen readers speak for it.
+// initial state. A list box or text box, which has no caption of its own,
+// names the label whose text screen readers speak for it.
+//
+// The rows stand in z-order, top first, as a dialog template's controls do,
+// and are created in that order: the controls that take the focus in the
+// order of the keyboard, each naming label just before its box (where
+// screen readers look for it), then the other labels, then the frames.
 struct ControlLayout {
     int id;
     Kind kind;
     int container;
     const wchar_t* caption;
     int left, top, width, height;
-    int tabIndex;
     unsigned state;
     int spokenBy = 0;
 };
@@ -73,9 +78,6 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-    const FormLayout& layout() const { return layout_; }
-    // A control's rectangle in pixels of the window's client area at a DPI.
-    RECT ControlRect(const ControlLayout& control, UINT dpi) const;
 
     // Ends the message loop when this window is destroyed.
     void set_quit_on_destroy(bool quit) { quitOnDestroy_ = quit; }
@@ -105,12 +107,22 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The handlers of HandleMessage, one a message.
+    LRESULT OnCreate();
+    void OnCommandMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnColorStatic(HDC dc, HWND control);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnPaintMessage();
+    void OnClose();
+
     bool CreateControls();
     void ApplyDpi(UINT dpi);
     // Keeps a label that stands above other controls in z-order from
     // drawing over them: its window region leaves out where they lie.
-    void KeepBeneath(int labelId);
+    void KeepBeneath(HWND label);
     const ControlLayout* Find(int id) const;
+    // A control's rectangle in pixels of the window's client area at a DPI.
+    RECT ControlRect(const ControlLayout& control, UINT dpi) const;
     DWORD Style() const;
     DWORD ExStyle() const;
 
@@ -118,7 +130,7 @@ private:
     Host& host_;
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
-    HFONT font_ = nullptr;
+    AutoFont font_;
     bool quitOnDestroy_ = false;
     bool buttonDown_ = false;
 };

@@ -28,7 +28,6 @@ void DesktopHost::ShowModal(Form& dialog, HWND owner) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    if (!IsWindowEnabled(owner)) EnableWindow(owner, TRUE);
 }
 
 int RunMessageLoop() {

@@ -84,20 +84,15 @@ std::wstring OtherCodingMessage(const wchar_t* coding) {
     return std::wstring(L"Config.ini 是") + coding + L"编码的文件，本程序只能写GBK编码的设置文件。为免损坏该文件，设置未保存。";
 }
 
-// The first text of the record that Config.ini cannot hold, looked for once
-// the save has refused one.
-const std::wstring* FirstUnstorable(const settings::ProtectionSettings& record) {
-    if (!settings::CanStoreText(record.redirectFile)) return &record.redirectFile;
-    for (const auto* list : {&record.freePaths, &record.friendUrls}) {
-        // The list as one text first: one conversion instead of thousands
-        // when, as nearly always, every item can be stored.
-        if (settings::CanStoreText(settings::JoinItemList(*list))) continue;
-        for (const auto& item : *list) {
-            if (!settings::CanStoreText(item)) return &item;
-        }
-    }
-    return nullptr;
-}
+// The extension boxes and the flag each holds.
+constexpr struct {
+    int box;
+    bool settings::ProtectionSettings::*flag;
+} kExtensionBoxes[] = {
+    {Check1_0, &settings::ProtectionSettings::protectJpg},
+    {Check1_1, &settings::ProtectionSettings::protectGif},
+    {Check1_2, &settings::ProtectionSettings::protectJpeg},
+};
 
 }  // namespace
 
@@ -109,9 +104,6 @@ void frmMain::OnLoad() { Form_Load(); }
 void frmMain::OnCommand(int id, int code) {
     if (code == BN_CLICKED) {
         switch (id) {
-            case Check1_0:
-            case Check1_1:
-            case Check1_2: Check1_Click(id - Check1_0); break;
             case cmdAddPath: cmdAddPath_Click(); break;
             case cmdDelPath: cmdDelPath_Click(); break;
             case cmdAddWeb: cmdAddWeb_Click(); break;
@@ -129,86 +121,32 @@ void frmMain::OnCommand(int id, int code) {
 void frmMain::Form_Load() {
     const auto stored = settings::LoadSettings(SettingsDirectory(), &seen_);
     SelectOption(stored.enabled ? Option1 : Option2);
-    const bool flags[3] = {stored.protectJpg, stored.protectGif, stored.protectJpeg};
-    for (int index = 0; index < 3; ++index) {
-        if (flags[index]) {
-            extension_[index] = true;
-            SetCheck1(index, true);
-        }
+    for (const auto& [box, flag] : kExtensionBoxes) {
+        if (stored.*flag) SendMessageW(Control(box), BM_SETCHECK, BST_CHECKED, 0);
     }
     SetWindowTextW(Control(txtRedirectFile), stored.redirectFile.c_str());
     FillList(List1, stored.freePaths);
     FillList(List2, stored.friendUrls);
 }
 
-void frmMain::Check1_Click(int index) { extension_[index] = IsChecked(Check1_0 + index); }
-
 void frmMain::List1_Click() { EnableRemoveIfSelected(List1, cmdDelPath); }
 
 void frmMain::List2_Click() { EnableRemoveIfSelected(List2, cmdDelWeb); }
 
-void frmMain::cmdAddPath_Click() {
-    // A new dialog each time, so its box starts empty.
-    dialogs::Form2 dialog(host(), [this](const std::wstring& item) { AddFreePath(item); });
-    if (dialog.Load(hwnd())) host().ShowModal(dialog, hwnd());
-}
+void frmMain::cmdAddPath_Click() { AddFromDialog<dialogs::Form2>(List1); }
 
-void frmMain::cmdAddWeb_Click() {
-    dialogs::Form3 dialog(host(), [this](const std::wstring& item) { AddFriendUrl(item); });
-    if (dialog.Load(hwnd())) host().ShowModal(dialog, hwnd());
-}
+void frmMain::cmdAddWeb_Click() { AddFromDialog<dialogs::Form3>(List2); }
 
 void frmMain::cmdDelPath_Click() { RemoveSelected(List1, cmdDelPath); }
 
 void frmMain::cmdDelWeb_Click() { RemoveSelected(List2, cmdDelWeb); }
 
 bool frmMain::cmdSave_Click() {
-    enabled_ = IsChecked(Option1);
-    redirectFile_ = settings::TrimSpaces(Text(txtRedirectFile));
-    settings::ProtectionSettings record;
-    record.enabled = enabled_;
-    record.protectJpg = extension_[0];
-    record.protectGif = extension_[1];
-    record.protectJpeg = extension_[2];
-    record.redirectFile = redirectFile_;
-    record.freePaths = ListItems(List1);
-    record.friendUrls = ListItems(List2);
-    // A change another program made since the file was read is overwritten
-    // only when the user says so; asked again if yet another comes between.
-    settings::SaveReport report;
-    for (;;) {
-        report = settings::TrySaveSettings(record, SettingsDirectory(), &seen_);
-        if (report.result != settings::SaveResult::ChangedElsewhere) break;
-        if (!host().Ask(hwnd(), kChangedElsewhereQuestion, L"提示")) return false;
-        seen_ = std::move(report.found);
-    }
-    switch (report.result) {
-        case settings::SaveResult::Saved:
-            if (const auto& r = report.reading; !r.redirectFileWhole || r.freePathsRead < record.freePaths.size() ||
-                                               r.friendUrlsRead < record.friendUrls.size()) {
-                host().ShowMessage(hwnd(), FilterReadingMessage(record, r), L"提示");
-            }
-            break;
-        case settings::SaveResult::UnstorableText:
-            // The text is named; were none found, the failure is still told.
-            if (const std::wstring* text = FirstUnstorable(record)) {
-                host().ShowMessage(hwnd(), UnstorableMessage(*text), L"错误");
-                break;
-            }
-            host().ShowMessage(hwnd(), L"写文件时出错", kApplicationTitle);
-            break;
-        case settings::SaveResult::OtherCoding:
-            host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(report.storedCoding)), kApplicationTitle);
-            break;
-        case settings::SaveResult::ChangedElsewhere:  // answered above
-            break;
-        case settings::SaveResult::ReadOnly:
-        case settings::SaveResult::NotAFile:
-        case settings::SaveResult::WriteFailed:
-            host().ShowMessage(hwnd(), L"写文件时出错\n" + WriteFailureCause(report), kApplicationTitle);
-            break;
-    }
-    return report.result == settings::SaveResult::Saved;
+    const settings::ProtectionSettings record = WindowSettings();
+    const auto report = SaveUnlessTheUserSaysNo(record);
+    if (!report) return false;
+    TellHowTheSaveWent(record, *report);
+    return static_cast<bool>(*report);
 }
 
 void frmMain::cmdOK_Click() {
@@ -220,26 +158,69 @@ void frmMain::cmdOK_Click() {
 
 void frmMain::CmdCancel_Click() { Close(); }
 
-void frmMain::AddFreePath(const std::wstring& item) {
-    SendMessageW(Control(List1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+// The settings as the window shows them; the redirect box keeps its text as
+// typed.
+settings::ProtectionSettings frmMain::WindowSettings() const {
+    settings::ProtectionSettings record;
+    record.enabled = IsChecked(Option1);
+    for (const auto& [box, flag] : kExtensionBoxes) record.*flag = IsChecked(box);
+    record.redirectFile = settings::TrimSpaces(Text(txtRedirectFile));
+    record.freePaths = ListItems(List1);
+    record.friendUrls = ListItems(List2);
+    return record;
 }
 
-void frmMain::AddFriendUrl(const std::wstring& item) {
-    SendMessageW(Control(List2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+// Saves; a change another program made since the file was read is
+// overwritten only when the user says so, and asked about again if yet
+// another comes between. Nothing when the user says no.
+std::optional<settings::SaveReport> frmMain::SaveUnlessTheUserSaysNo(const settings::ProtectionSettings& record) {
+    for (;;) {
+        settings::SaveReport report = settings::SaveSettings(record, SettingsDirectory(), &seen_);
+        if (report.result != settings::SaveResult::ChangedElsewhere) return report;
+        if (!host().Ask(hwnd(), kChangedElsewhereQuestion, L"提示")) return std::nullopt;
+        seen_ = std::move(report.found);
+    }
+}
+
+void frmMain::TellHowTheSaveWent(const settings::ProtectionSettings& record, const settings::SaveReport& report) {
+    switch (report.result) {
+        case settings::SaveResult::Saved:
+            if (const auto& r = report.reading; !r.redirectFileWhole || r.freePathsRead < record.freePaths.size() ||
+                                               r.friendUrlsRead < record.friendUrls.size()) {
+                host().ShowMessage(hwnd(), FilterReadingMessage(record, r), L"提示");
+            }
+            break;
+        case settings::SaveResult::UnstorableText:
+            host().ShowMessage(hwnd(), UnstorableMessage(settings::RefusedText(record, report)), L"错误");
+            break;
+        case settings::SaveResult::OtherCoding:
+            host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(report.storedCoding)), kApplicationTitle);
+            break;
+        case settings::SaveResult::ChangedElsewhere:  // asked about before
+            break;
+        case settings::SaveResult::ReadOnly:
+        case settings::SaveResult::NotAFile:
+        case settings::SaveResult::WriteFailed:
+            host().ShowMessage(hwnd(), L"写文件时出错\n" + WriteFailureCause(report), kApplicationTitle);
+            break;
+    }
 }
 
 settings::NativePath frmMain::SettingsDirectory() const {
     return settingsDirectory_ ? *settingsDirectory_ : settings::platform::ApplicationDirectory();
 }
 
-void frmMain::SetCheck1(int index, bool ticked) {
-    // A change made here is a change of the box like any other.
-    SendMessageW(Control(Check1_0 + index), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-    Check1_Click(index);
+template <class Dialog>
+void frmMain::AddFromDialog(int list) {
+    // A new dialog each time, so its box starts empty. The item comes last,
+    // unselected.
+    Dialog dialog(host());
+    if (dialog.ShowModal(hwnd())) {
+        SendMessageW(Control(list), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(dialog.item.c_str()));
+    }
 }
 
-void frmMain::EnableRemoveIfSelected(int list, int removeButton) {
-    // A single-selection list: its one selected item is the first one.
+void frmMain::EnableRemoveIfSelected(int list, int removeButton) {    // A single-selection list: its one selected item is the first one.
     if (SendMessageW(Control(list), LB_GETCURSEL, 0, 0) != LB_ERR) Enable(removeButton, true);
 }
 

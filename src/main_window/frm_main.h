@@ -33,10 +33,6 @@ class frmMain : public forms::Form {
 public:
     explicit frmMain(forms::Host& host, std::optional<settings::NativePath> settingsDirectory = std::nullopt);
 
-    // Appends an item, unselected, to List1 or List2; the dialogs use these.
-    void AddFreePath(const std::wstring& item);
-    void AddFriendUrl(const std::wstring& item);
-
 protected:
     void OnLoad() override;
     void OnCommand(int id, int code) override;
@@ -44,8 +40,6 @@ protected:
 private:
     // The window is created: the stored settings go into the controls.
     void Form_Load();
-    // A .jpg, .gif or .jpeg box changed its value.
-    void Check1_Click(int index);
     // The selection of the directory list changed.
     void List1_Click();
     // The selection of the friendly-site list changed.
@@ -65,9 +59,16 @@ private:
     // "取  消": closes without saving.
     void CmdCancel_Click();
 
+    // The steps of a save.
+    settings::ProtectionSettings WindowSettings() const;
+    std::optional<settings::SaveReport> SaveUnlessTheUserSaysNo(const settings::ProtectionSettings& record);
+    void TellHowTheSaveWent(const settings::ProtectionSettings& record, const settings::SaveReport& report);
+
     // Where Config.ini is: the given directory, or the program's own.
     settings::NativePath SettingsDirectory() const;
-    void SetCheck1(int index, bool ticked);
+    // Opens an entry dialog and appends the item it takes to the list.
+    template <class Dialog>
+    void AddFromDialog(int list);
     void EnableRemoveIfSelected(int list, int removeButton);
     void RemoveSelected(int list, int removeButton);
     void FillList(int list, const std::vector<std::wstring>& items);
@@ -77,10 +78,6 @@ private:
     // Config.ini's values as the window last loaded or saved them: a save
     // finds another program's change against them.
     settings::SeenValues seen_;
-    // The window's working flags beside its controls.
-    bool enabled_ = false;
-    bool extension_[3] = {false, false, false};  // .jpg, .gif, .jpeg
-    std::wstring redirectFile_;
 };
 
 }  // namespace main_window

@@ -132,6 +132,71 @@ bool OverwritesAnotherChange(const SeenValues& found, const SeenValues& seen, co
     return false;
 }
 
+using Values = std::array<std::string, kSettingKeyCount>;
+
+// The bytes of the seven values, in the order of the keys. False, with the
+// key and item that code page 936 cannot hold in the report, when one can't
+// be stored.
+bool Encode(const ProtectionSettings& settings, Values& values, SaveReport& report) {
+    for (size_t k = 0; k < kSettingKeyCount; ++k) {
+        const SettingKey& key = kSettingKeys[k];
+        if (auto value = ValueOf(key, settings)) {
+            values[k] = std::move(*value);
+            continue;
+        }
+        report.result = SaveResult::UnstorableText;
+        report.refusedKey = &key;
+        if (key.list) {
+            const auto& items = settings.*key.list;
+            report.refusedItem = static_cast<size_t>(
+                std::find_if(items.begin(), items.end(), [](const auto& item) { return !CanStoreText(item); }) -
+                items.begin());
+        }
+        return false;
+    }
+    return true;
+}
+
+// The bytes of Config.ini as a save finds them: nothing when it is missing.
+// False, with the reason in the report, when it may not or cannot be
+// replaced, or announces another coding.
+bool ReadForSaving(const NativePath& file, std::string& bytes, SaveReport& report) {
+    switch (platform::Inspect(file, report.error)) {
+        case platform::FileState::Missing:
+            report.error = 0;
+            return true;
+        case platform::FileState::Writable:
+            if (!platform::ReadWholeFile(file, bytes, report.error)) break;
+            report.error = 0;
+            report.storedCoding = CodingOf(bytes);
+            if (report.storedCoding == FileCoding::Gbk) return true;
+            report.result = SaveResult::OtherCoding;
+            return false;
+        case platform::FileState::ReadOnly:
+            report.result = SaveResult::ReadOnly;
+            return false;
+        case platform::FileState::NotAFile:
+            report.result = SaveResult::NotAFile;
+            return false;
+        case platform::FileState::Unknown:
+            break;
+    }
+    report.result = SaveResult::WriteFailed;
+    return false;
+}
+
+// Notes what the filter reads of a saved text or list.
+void NoteFilterReading(const SettingKey& key, const std::string& value, const ProtectionSettings& settings,
+                       FilterReading& reading) {
+    if (key.text == &ProtectionSettings::redirectFile) {
+        reading.redirectFileWhole = BytesReadByFilter(value, IsWrittenInQuotes(value)) == value.size();
+    } else if (key.list == &ProtectionSettings::freePaths) {
+        reading.freePathsRead = ItemsReadByFilter(value, settings.freePaths);
+    } else if (key.list == &ProtectionSettings::friendUrls) {
+        reading.friendUrlsRead = ItemsReadByFilter(value, settings.friendUrls);
+    }
+}
+
 }  // namespace
 
 NativePath SettingsFilePath(const NativePath& directory) {
@@ -182,8 +247,6 @@ bool ParseBooleanText(std::string_view text) {
     return ParseDecimalIsNonZero(text).value_or(false);
 }
 
-ProtectionSettings LoadSettings() { return LoadSettings(platform::ApplicationDirectory()); }
-
 ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen) {
     std::string bytes;
     const auto file = SettingsFilePath(directory);
@@ -205,51 +268,12 @@ ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen) {
     return settings;
 }
 
-bool SaveSettings(const ProtectionSettings& settings) {
-    return SaveSettings(settings, platform::ApplicationDirectory());
-}
-
-bool SaveSettings(const ProtectionSettings& settings, const NativePath& directory) {
-    return TrySaveSettings(settings, directory).result == SaveResult::Saved;
-}
-
-SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory, SeenValues* seen) {
+SaveReport SaveSettings(const ProtectionSettings& settings, const NativePath& directory, SeenValues* seen) {
     SaveReport report;
-    std::array<std::string, kSettingKeyCount> values;
-    for (size_t k = 0; k < kSettingKeyCount; ++k) {
-        auto value = ValueOf(kSettingKeys[k], settings);
-        if (!value) {
-            report.result = SaveResult::UnstorableText;
-            return report;
-        }
-        values[k] = std::move(*value);
-    }
-
+    Values values;
     const auto file = SettingsFilePath(directory);
     std::string bytes;
-    switch (platform::Inspect(file, report.error)) {
-        case platform::FileState::Missing:
-            break;
-        case platform::FileState::Writable:
-            if (!platform::ReadWholeFile(file, bytes, report.error)) report.result = SaveResult::WriteFailed;
-            break;
-        case platform::FileState::ReadOnly:
-            report.result = SaveResult::ReadOnly;
-            break;
-        case platform::FileState::NotAFile:
-            report.result = SaveResult::NotAFile;
-            break;
-        case platform::FileState::Unknown:
-            report.result = SaveResult::WriteFailed;
-            break;
-    }
-    if (report.result != SaveResult::Saved) return report;
-    report.error = 0;
-    if (const FileCoding coding = CodingOf(bytes); coding != FileCoding::Gbk) {
-        report.result = SaveResult::OtherCoding;
-        report.storedCoding = coding;
-        return report;
-    }
+    if (!Encode(settings, values, report) || !ReadForSaving(file, bytes, report)) return report;
     IniDocument document(std::move(bytes));
     SeenValues found;
     if (seen) found = ReadValues(document);
@@ -267,12 +291,13 @@ SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath&
         return report;
     }
     if (seen) *seen = std::move(written);
-    const std::string& redirect = values[4];
-    report.reading.redirectFileWhole =
-        BytesReadByFilter(redirect, IsWrittenInQuotes(redirect)) == redirect.size();
-    report.reading.freePathsRead = ItemsReadByFilter(values[5], settings.freePaths);
-    report.reading.friendUrlsRead = ItemsReadByFilter(values[6], settings.friendUrls);
+    for (size_t k = 0; k < kSettingKeyCount; ++k) NoteFilterReading(kSettingKeys[k], values[k], settings, report.reading);
     return report;
+}
+
+const std::wstring& RefusedText(const ProtectionSettings& settings, const SaveReport& report) {
+    const SettingKey& key = *report.refusedKey;
+    return key.text ? settings.*key.text : (settings.*key.list)[report.refusedItem];
 }
 
 }  // namespace settings

@@ -11,8 +11,9 @@
 #include "settings_file.h"
 #include "protection_settings.h"
 
-// Loading and saving the settings in Config.ini, in the directory of the
-// program or, for tests and tools, in a given directory.
+// Loading and saving the settings in Config.ini in a directory: the
+// program's own (platform::ApplicationDirectory, found afresh each time), or
+// for tests and tools another.
 namespace settings {
 
 // The seven values of Config.ini as an editor last saw them, as the
@@ -22,16 +23,10 @@ struct SeenValues {
     std::array<std::optional<std::string>, kSettingKeyCount> bytes;  // nothing: the key is missing
 };
 
-// The settings stored in Config.ini; defaults for a missing file, section
-// or key. Never fails. With `seen`, the values they were read from.
-ProtectionSettings LoadSettings();
+// The settings stored in Config.ini in the directory; defaults for a
+// missing file, section or key. Never fails. With `seen`, the values they
+// were read from.
 ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen = nullptr);
-
-// Writes the seven keys into Config.ini in one step. False, with the file
-// left exactly as it was, when the file is read-only or cannot be replaced,
-// or when a text fails CanStoreText.
-bool SaveSettings(const ProtectionSettings& settings);
-bool SaveSettings(const ProtectionSettings& settings, const NativePath& directory);
 
 // The filter reads each value through a buffer of 1000 bytes: 999 bytes of
 // it and the closing NUL.
@@ -56,22 +51,34 @@ enum class SaveResult {
     WriteFailed,       // the file could not be read or replaced: `error` tells why
 };
 
-// SaveSettings, telling what happened.
+// What a save did, and why it did not. True when it saved.
 struct SaveReport {
     SaveResult result = SaveResult::Saved;
     FileCoding storedCoding = FileCoding::Gbk;  // with OtherCoding: the coding the file announces
     platform::ErrorCode error = 0;              // with WriteFailed
-    FilterReading reading;                      // with Saved
-    SeenValues found;                           // with ChangedElsewhere: the file's values now
+    // With UnstorableText: the key whose text code page 936 cannot hold and,
+    // for a list, the item (RefusedText gives the text).
+    const SettingKey* refusedKey = nullptr;
+    size_t refusedItem = 0;
+    SeenValues found;      // with ChangedElsewhere: the file's values now
+    FilterReading reading;  // with Saved
+
+    explicit operator bool() const { return result == SaveResult::Saved; }
 };
 
+// Writes the seven keys into Config.ini in the directory in one step. When
+// it cannot, the file is left exactly as it was and the report says why.
+//
 // With `seen`, the save first looks whether another program has changed
 // Config.ini since those values: when a value in the file means neither
 // what was seen nor what is to be written, it writes nothing and says
 // ChangedElsewhere. Saving again with `seen` set to the report's `found`
 // overwrites that change. After a save `seen` holds the values written.
-SaveReport TrySaveSettings(const ProtectionSettings& settings, const NativePath& directory,
-                           SeenValues* seen = nullptr);
+SaveReport SaveSettings(const ProtectionSettings& settings, const NativePath& directory,
+                        SeenValues* seen = nullptr);
+
+// The text of the settings that a save refused as UnstorableText.
+const std::wstring& RefusedText(const ProtectionSettings& settings, const SaveReport& report);
 
 // Config.ini in the directory, joined as the texts stand.
 NativePath SettingsFilePath(const NativePath& directory);

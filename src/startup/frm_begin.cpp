@@ -18,12 +18,6 @@ constexpr wchar_t kInstruction[] = L"在本窗口任意处点击进入设置";
 frmBegin::frmBegin(forms::Host& host, bool anotherInstanceRunning)
     : Form(kBegin, host), anotherInstanceRunning_(anotherInstanceRunning) {}
 
-frmBegin::~frmBegin() {
-    if (picture_) DeleteObject(picture_);
-}
-
-const forms::FormLayout& frmBegin::Layout() { return kBegin; }
-
 void frmBegin::OnLoad() { Form_Load(); }
 
 void frmBegin::OnClick() { Form_Click(); }
@@ -35,7 +29,7 @@ void frmBegin::Form_Load() {
     if (anotherInstanceRunning_) return;
     // Its result does not matter: the window works the same below others.
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    picture_ = LoadStartPicture(GetModuleHandleW(nullptr));
+    picture_.reset(LoadStartPicture(GetModuleHandleW(nullptr)));
 }
 
 void frmBegin::Form_Click() {
@@ -62,20 +56,18 @@ void frmBegin::OnPaint(HDC dc, const RECT& client) {
         return;
     }
     BITMAP info{};
-    GetObjectW(picture_, sizeof info, &info);
-    const HDC memory = CreateCompatibleDC(dc);
+    GetObjectW(picture_.get(), sizeof info, &info);
+    const forms::MemoryDC memory(CreateCompatibleDC(dc));
     if (!memory) return;
-    const HGDIOBJ old = SelectObject(memory, picture_);
+    const forms::ScopedSelectObject selected(memory.get(), picture_.get());
     if (info.bmWidth == width && info.bmHeight == height) {
-        BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
     } else {
         // Shown at another DPI, the picture fills the scaled window.
         SetStretchBltMode(dc, HALFTONE);
         SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, width, height, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        StretchBlt(dc, 0, 0, width, height, memory.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     }
-    SelectObject(memory, old);
-    DeleteDC(memory);
 }
 
 }  // namespace startup

@@ -19,9 +19,6 @@ public:
     // anotherInstanceRunning: the single-instance test's answer, made before
     // the window loads.
     frmBegin(forms::Host& host, bool anotherInstanceRunning);
-    ~frmBegin() override;
-
-    static const forms::FormLayout& Layout();
 
     // True when another copy of the program runs: loading then does
     // nothing, and the program ends at once, showing nothing.
@@ -38,7 +35,7 @@ private:
     void Form_Click();
 
     bool anotherInstanceRunning_;
-    HBITMAP picture_ = nullptr;
+    forms::AutoBitmap picture_;
     // The main window lives on after this window has closed.
     std::unique_ptr<main_window::frmMain> main_;
 };

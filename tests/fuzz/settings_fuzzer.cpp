@@ -462,7 +462,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         record = DrawRecord(draw);
     }
 
-    const auto result = settings::TrySaveSettings(record, directory, &seen).result;
+    const auto result = settings::SaveSettings(record, directory, &seen).result;
     Check(result != settings::SaveResult::ChangedElsewhere, "a file nobody else changed is no other program's change");
     const bool saved = result == settings::SaveResult::Saved;
     CheckOnlyConfigIni();
@@ -477,7 +477,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckLines(bytes, after, ValueBytes(record));
     Check(settings::LoadSettings(directory) == AsReadBack(record), "the saved record loads back");
 
-    Check(settings::TrySaveSettings(record, directory, &seen).result == settings::SaveResult::Saved,
+    Check(settings::SaveSettings(record, directory, &seen).result == settings::SaveResult::Saved,
           "the same record saves again, the file as the save left it");
     CheckOnlyConfigIni();
     Check(ReadFile(config) == after, "saving the same record again changes no byte");

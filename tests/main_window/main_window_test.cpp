@@ -63,6 +63,10 @@ protected:
         Pump();
     }
     bool IsOpen() const { return window->hwnd() != nullptr && IsWindow(window->hwnd()); }
+    // An item appended to a list, as an entry dialog has the window do.
+    void Append(int list, const std::wstring& item) {
+        SendMessageW(Control(list), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
 
     TempDir dir;
     RecordingHost host;
@@ -221,7 +225,7 @@ TEST_F(MainWindowTest, RemoveButtonsFollowTheSelection) {
 
     // An item appended by a dialog comes unselected and leaves the button.
     ClickItem(List1, 0);
-    window->AddFreePath(L" /new ");
+    Append(List1, L" /new ");
     EXPECT_EQ(Items(List1).back(), L" /new ");
     EXPECT_EQ(Selection(List1), 0);
     EXPECT_TRUE(Enabled(cmdDelPath));
@@ -245,7 +249,7 @@ TEST_F(MainWindowTest, ApplyWritesTheWindowExactlyAndKeepsTheBoxAsTyped) {
     EXPECT_TRUE(Checked(Option2));
     EXPECT_FALSE(Checked(Option1));
     Type(txtRedirectFile, L"  x.gif\t ");
-    window->AddFriendUrl(L"例子.中国");
+    Append(List2, L"例子.中国");
     Click(cmdSave);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(ReadBytes(dir.config()),
@@ -270,7 +274,7 @@ TEST_F(MainWindowTest, OkSavesTellsAboutTheDelayAndCloses) {
 TEST_F(MainWindowTest, OkTellsFirstWhatTheFilterReadsOnlyInPart) {
     Open("");
     Type(txtRedirectFile, L"/" + std::wstring(999, L'图') + L".gif");
-    for (int i = 0; i < 60; ++i) window->AddFriendUrl(L"www.site" + std::to_wstring(1000 + i) + L".com.cn");
+    for (int i = 0; i < 60; ++i) Append(List2, L"www.site" + std::to_wstring(1000 + i) + L".com.cn");
     Click(cmdOK);
     // 20 bytes an item and the leading bar: the closing bar of the 49th item
     // is the 981st byte, that of the 50th the 1001st.
@@ -381,7 +385,7 @@ TEST_F(MainWindowTest, TextThatTheFileCannotHoldIsRefusedBeforeSaving) {
 
     host.messages.clear();
     Type(txtRedirectFile, L"/no.gif");
-    window->AddFreePath(L"/\U0001F600");
+    Append(List1, L"/\U0001F600");
     Click(cmdSave);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find(L"/\U0001F600"), std::wstring::npos);
@@ -425,8 +429,8 @@ std::wstring LabelBefore(HWND box) {
 TEST_F(MainWindowTest, EveryBoxAndListHasASpokenName) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     Open();
-    dialogs::Form2 form2(host, [](const std::wstring&) {});
-    dialogs::Form3 form3(host, [](const std::wstring&) {});
+    dialogs::Form2 form2(host);
+    dialogs::Form3 form3(host);
     ASSERT_TRUE(form2.Load(window->hwnd()));
     ASSERT_TRUE(form3.Load(window->hwnd()));
     // Wine's accessibility layer names a text box by the label before it,

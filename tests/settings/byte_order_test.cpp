@@ -62,7 +62,7 @@ TEST(ByteOrderTest, AMarkedFileIsReadButNeverWritten) {
     const auto loaded = settings::LoadSettings(dir.path());
     EXPECT_TRUE(loaded.enabled);
     EXPECT_EQ(loaded.freePaths, std::vector<std::wstring>{L"/\u56FE"});
-    const auto report = settings::TrySaveSettings(loaded, dir.path());
+    const auto report = settings::SaveSettings(loaded, dir.path());
     EXPECT_EQ(report.result, settings::SaveResult::OtherCoding);
     EXPECT_EQ(report.storedCoding, FileCoding::Utf8);
     EXPECT_EQ(testing_files::ReadBytes(dir.config()), stored);

@@ -352,7 +352,7 @@ std::string Trimmed(const std::string& value) {
 // than the window meant.
 bool SavedAsMeant(ProfileFile& profile, const std::string& file, const ProtectionSettings& record) {
     profile.Write(file);
-    const settings::SaveReport report = settings::TrySaveSettings(record, profile.dir().path());
+    const settings::SaveReport report = settings::SaveSettings(record, profile.dir().path());
     if (report.result == settings::SaveResult::OtherCoding) return true;  // never written
     EXPECT_EQ(report.result, settings::SaveResult::Saved);
     if (report.result != settings::SaveResult::Saved) return false;

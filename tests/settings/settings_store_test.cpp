@@ -250,7 +250,7 @@ TEST(SettingsStore, WorksInAFolderPastTheOldPathLimit) {
 // otherwise, or what the save writes anyway.
 TEST(SettingsStore, ASaveFindsAnotherProgramsChangeSinceItLastSawTheFile) {
     using settings::SaveResult;
-    using settings::TrySaveSettings;
+    using settings::SaveSettings;
     TempDir dir;
     const std::string stored = "[SETTING]\r\nSTART=True\r\nRedirectFile=/a.gif\r\nFreePath=|/img|\r\n";
     WriteBytes(dir.config(), stored);
@@ -283,7 +283,7 @@ TEST(SettingsStore, ASaveFindsAnotherProgramsChangeSinceItLastSawTheFile) {
             WriteBytes(dir.config(), c.elsewhere);
         }
         settings::SeenValues mine = seen;
-        const auto report = TrySaveSettings(record, dir.path(), &mine);
+        const auto report = SaveSettings(record, dir.path(), &mine);
         EXPECT_EQ(report.result, c.result);
         if (c.result == SaveResult::Saved) continue;
         EXPECT_EQ(c.elsewhere.empty() ? !std::filesystem::exists(dir.config()) : ReadBytes(dir.config()) == c.elsewhere,
@@ -291,16 +291,16 @@ TEST(SettingsStore, ASaveFindsAnotherProgramsChangeSinceItLastSawTheFile) {
             << "nothing written";
         // Overwriting it, once told.
         mine = report.found;
-        ASSERT_EQ(TrySaveSettings(record, dir.path(), &mine).result, SaveResult::Saved);
+        ASSERT_EQ(SaveSettings(record, dir.path(), &mine).result, SaveResult::Saved);
         EXPECT_EQ(LoadSettings(dir.path()), record);
     }
 
     // After a save, what it wrote is what was seen: taking a change of one's
     // own back is no question.
     record.enabled = false;
-    ASSERT_EQ(TrySaveSettings(record, dir.path(), &seen).result, SaveResult::Saved);
+    ASSERT_EQ(SaveSettings(record, dir.path(), &seen).result, SaveResult::Saved);
     record.enabled = true;
-    EXPECT_EQ(TrySaveSettings(record, dir.path(), &seen).result, SaveResult::Saved);
+    EXPECT_EQ(SaveSettings(record, dir.path(), &seen).result, SaveResult::Saved);
 }
 
 TEST(SettingsStore, PathIsTheDirectoryTextJoinedWithConfigIni) {

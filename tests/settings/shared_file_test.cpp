@@ -149,7 +149,7 @@ TEST(SharedFile, AHolderThatStaysFailsTheSaveAtTheRenameAndTheOldFileStays) {
     WriteBytes(dir.config(), stored);
     Companion holder(dir.config(), {L"hold", L"60000", L"0"});
     ASSERT_TRUE(holder.Ready());
-    const auto report = settings::TrySaveSettings(Record(false), dir.path());
+    const auto report = settings::SaveSettings(Record(false), dir.path());
     holder.Stop();
     EXPECT_EQ(report.result, settings::SaveResult::WriteFailed);
     EXPECT_EQ(report.error, static_cast<settings::platform::ErrorCode>(ERROR_SHARING_VIOLATION));

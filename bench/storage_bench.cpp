@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr const char* kKeys[] = {"START", "ProtectJpg", "ProtectGif", "ProtectJpeg",
-                                 "RedirectFile", "FreePath", "FriendUrl"};
-
 settings::ProtectionSettings Record(int items, int variant) {
     settings::ProtectionSettings record;
     record.enabled = variant % 2 == 0;
@@ -72,9 +69,9 @@ int main() {
                 if (settings::LoadSettings(dir).freePaths.size() != static_cast<size_t>(items)) std::abort();
             }));
             profileLoad.push_back(bench::TimeMs([&] {
-                for (const char* key : kKeys) {
-                    GetPrivateProfileStringA("SETTING", key, "", buffer.data(), static_cast<DWORD>(buffer.size()),
-                                             fileA.c_str());
+                for (const auto& key : settings::kSettingKeys) {
+                    GetPrivateProfileStringA(settings::kSettingSection, key.name, "", buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), fileA.c_str());
                 }
             }));
         }
@@ -90,8 +87,11 @@ int main() {
                 }
             }));
             profileSave.push_back(bench::TimeMs([&] {
-                for (int k = 0; k < 7; ++k) {
-                    if (!WritePrivateProfileStringA("SETTING", kKeys[k], values[v][k].c_str(), fileA.c_str())) std::abort();
+                for (size_t k = 0; k < settings::kSettingKeyCount; ++k) {
+                    if (!WritePrivateProfileStringA(settings::kSettingSection, settings::kSettingKeys[k].name,
+                                                    values[v][k].c_str(), fileA.c_str())) {
+                        std::abort();
+                    }
                 }
             }));
         }

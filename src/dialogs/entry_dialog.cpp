@@ -4,8 +4,9 @@
 
 namespace dialogs {
 
-EntryDialog::EntryDialog(const forms::FormLayout& layout, forms::Host& host, int saveButton, int cancelButton)
-    : Form(layout, host), saveButton_(saveButton), cancelButton_(cancelButton) {}
+EntryDialog::EntryDialog(const forms::FormLayout& layout, forms::Host& host, settings::ItemList list, int box,
+                         int saveButton, int cancelButton)
+    : Form(layout, host), list_(list), box_(box), saveButton_(saveButton), cancelButton_(cancelButton) {}
 
 bool EntryDialog::ShowModal(HWND owner) {
     if (!Load(owner)) return false;
@@ -19,16 +20,17 @@ void EntryDialog::OnCommand(int id, int code) {
     if (id == cancelButton_) cmdCancal_Click();
 }
 
-void EntryDialog::cmdCancal_Click() { Close(); }
-
-void EntryDialog::Refuse(const wchar_t* message, int box) {
-    host().ShowMessage(hwnd(), message, L"错误");
-    FocusOn(box);
-}
-
-void EntryDialog::Accept(const std::wstring& text) {
+void EntryDialog::cmdSave_Click() {
+    const std::wstring text = Text(box_);
+    if (const wchar_t* refusal = settings::ItemRefusal(list_, text)) {
+        host().ShowMessage(hwnd(), refusal, L"错误");
+        FocusOn(box_);
+        return;
+    }
     item = text;
     Close();
 }
+
+void EntryDialog::cmdCancal_Click() { Close(); }
 
 }  // namespace dialogs

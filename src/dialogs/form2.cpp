@@ -1,7 +1,5 @@
 #include "form2.h"
 
-#include "settings_store.h"
-
 namespace dialogs {
 namespace {
 
@@ -18,30 +16,11 @@ const forms::ControlLayout kControls[] = {
     {Form2::Frame2, Kind::Frame, 0, L"相对目录", 120, 120, 3735, 975, forms::kNone},
 };
 
-const forms::FormLayout kForm2 = {
-    L"添加相对目录", forms::Border::FixedToolWindow, 3960, 1650, forms::Placement::CenterOwner, false, false,
-    kControls, sizeof kControls / sizeof kControls[0],
-};
+const forms::FormLayout kForm2 = EntryDialogWindow(L"添加相对目录", 3960, 1650, kControls);
 
 }  // namespace
 
-Form2::Form2(forms::Host& host) : EntryDialog(kForm2, host, cmdSave, cmdCancal) {}
-
-void Form2::cmdSave_Click() {
-    const std::wstring path = Text(txtPath);
-    if (settings::TrimSpaces(path).empty()) {
-        Refuse(L"目录不能为空！", txtPath);
-        return;
-    }
-    if (path.front() != L'/') {
-        Refuse(L"目录格式不正确！", txtPath);
-        return;
-    }
-    if (HoldsItemSeparator(path)) {
-        Refuse(L"目录中不能含有“|”！", txtPath);
-        return;
-    }
-    Accept(path);
-}
+Form2::Form2(forms::Host& host)
+    : EntryDialog(kForm2, host, &settings::ProtectionSettings::freePaths, txtPath, cmdSave, cmdCancal) {}
 
 }  // namespace dialogs

@@ -11,9 +11,6 @@ public:
     enum ControlId : int { Frame2 = 200, txtPath, Label3, cmdSave, cmdCancal };
 
     explicit Form2(forms::Host& host);
-
-private:
-    void cmdSave_Click() override;
 };
 
 }  // namespace dialogs

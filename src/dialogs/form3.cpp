@@ -1,7 +1,5 @@
 #include "form3.h"
 
-#include "settings_store.h"
-
 namespace dialogs {
 namespace {
 
@@ -9,7 +7,8 @@ using forms::Kind;
 
 // name, kind, container, caption, left, top, width, height (twips), initial state, spoken by
 // In z-order, top first: the keyboard goes from 取消 to 保存 to the box;
-// "HTTP://" lies beneath the box it reaches under.
+// "HTTP://", a label only (the item is the box's text), lies beneath the box it
+// reaches under.
 const forms::ControlLayout kControls[] = {
     {Form3::cmdCancal, Kind::Button, 0, L"取  消", 3000, 1200, 855, 325, forms::kFirstFocus},
     {Form3::cmdSave, Kind::Button, 0, L"保  存", 2040, 1200, 855, 325, forms::kNone},
@@ -21,27 +20,11 @@ const forms::ControlLayout kControls[] = {
     {Form3::Frame2, Kind::Frame, 0, L"友情站点", 120, 120, 3735, 975, forms::kNone},
 };
 
-const forms::FormLayout kForm3 = {
-    L"添加友情站点", forms::Border::FixedToolWindow, 3975, 1635, forms::Placement::CenterOwner, false, false,
-    kControls, sizeof kControls / sizeof kControls[0],
-};
+const forms::FormLayout kForm3 = EntryDialogWindow(L"添加友情站点", 3975, 1635, kControls);
 
 }  // namespace
 
-Form3::Form3(forms::Host& host) : EntryDialog(kForm3, host, cmdSave, cmdCancal) {}
-
-void Form3::cmdSave_Click() {
-    // "HTTP://" before the box is a label only; the item is the box's text.
-    const std::wstring site = Text(txtWeb);
-    if (settings::TrimSpaces(site).empty()) {
-        Refuse(L"友情站点不能为空！", txtWeb);
-        return;
-    }
-    if (HoldsItemSeparator(site)) {
-        Refuse(L"友情站点中不能含有“|”！", txtWeb);
-        return;
-    }
-    Accept(site);
-}
+Form3::Form3(forms::Host& host)
+    : EntryDialog(kForm3, host, &settings::ProtectionSettings::friendUrls, txtWeb, cmdSave, cmdCancal) {}
 
 }  // namespace dialogs

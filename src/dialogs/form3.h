@@ -11,9 +11,6 @@ public:
     enum ControlId : int { Frame2 = 300, Label2, txtWeb, Label3, cmdSave, cmdCancal };
 
     explicit Form3(forms::Host& host);
-
-private:
-    void cmdSave_Click() override;
 };
 
 }  // namespace dialogs

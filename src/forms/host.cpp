@@ -3,6 +3,22 @@
 #include "form.h"
 
 namespace forms {
+namespace {
+
+// Waits for the next message and dispatches it, with keyboard navigation in
+// the form it is for. False at WM_QUIT, which is left in `msg`, or when no
+// message can be had.
+bool DispatchNext(MSG& msg) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
+    const HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (!root || !IsDialogMessageW(root, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+}  // namespace
 
 void DesktopHost::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title) {
     MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
@@ -17,29 +33,20 @@ void DesktopHost::ShowModal(Form& dialog, HWND owner) {
     // it again as it closes.
     EnableWindow(owner, FALSE);
     dialog.Show();
-    MSG msg;
+    MSG msg{};
     while (dialog.hwnd()) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (IsDialogMessageW(dialog.hwnd(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (DispatchNext(msg)) continue;
+        // The program is told to end: the loop outside ends it.
+        if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
     }
 }
 
 int RunMessageLoop() {
-    MSG msg;
-    BOOL got;
-    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
-        const HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root && IsDialogMessageW(root, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    MSG msg{};
+    while (DispatchNext(msg)) {
     }
-    return got == 0 ? static_cast<int>(msg.wParam) : 1;
+    return msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 1;
 }
 
 }  // namespace forms

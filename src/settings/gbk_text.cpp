@@ -13,14 +13,11 @@ bool IsTrailByte(unsigned char c) {
     return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFE);
 }
 
-// Length of the character that starts at `at` (CharacterLength), and in
-// `valid` whether it can be one of code page 936: ASCII, the euro sign 0x80,
-// or a lead byte with a trail byte.
-size_t CharLength(std::string_view bytes, size_t at, bool& valid) {
-    const size_t length = CharacterLength(bytes, at);
+// Whether the character of `length` bytes at `at` can be one of code page
+// 936: ASCII, the euro sign 0x80, or a lead byte with a trail byte.
+bool IsWellFormed(std::string_view bytes, size_t at, size_t length) {
     const auto c = static_cast<unsigned char>(bytes[at]);
-    valid = length == 2 ? IsTrailByte(static_cast<unsigned char>(bytes[at + 1])) : c <= 0x80;
-    return length;
+    return length == 2 ? IsTrailByte(static_cast<unsigned char>(bytes[at + 1])) : c <= 0x80;
 }
 
 // Decodes bytes that are well formed, `characters` characters; a pair that
@@ -33,8 +30,7 @@ void AppendWellFormed(std::string_view run, size_t characters, std::wstring& out
         return;
     }
     for (size_t at = 0; at < run.size();) {
-        bool valid = true;
-        const size_t length = CharLength(run, at, valid);
+        const size_t length = CharacterLength(run, at);
         if (platform::DecodeGbkStrict(run.substr(at, length), decoded)) {
             out += decoded;
         } else {
@@ -53,7 +49,6 @@ std::wstring DecodeGbk(std::string_view bytes) {
     while (at < bytes.size()) {
         const size_t runStart = at;
         size_t length = 0, characters = 0;
-        bool valid = true;
         while (at < bytes.size()) {
             // ASCII, most of any file, goes by quickly.
             while (at < bytes.size() && static_cast<unsigned char>(bytes[at]) < 0x80) {
@@ -61,8 +56,8 @@ std::wstring DecodeGbk(std::string_view bytes) {
                 ++characters;
             }
             if (at == bytes.size()) break;
-            length = CharLength(bytes, at, valid);
-            if (!valid) break;
+            length = CharacterLength(bytes, at);
+            if (!IsWellFormed(bytes, at, length)) break;
             at += length;
             ++characters;
         }

@@ -9,24 +9,23 @@
 // machine's own ANSI code page is.
 namespace settings {
 
-// Whether a byte is a GBK lead byte (0x81-0xFE), which takes the byte after
-// it into its character.
+// A GBK lead byte: 0x81-0xFE.
 inline bool IsLeadByte(char c) {
     const auto u = static_cast<unsigned char>(c);
     return u >= 0x81 && u <= 0xFE;
 }
 
 // The length of the character that begins at `at`, as the platform's
-// conversion (and with it the profile reader) divides the bytes: 2 for a
-// lead byte followed by a byte other than NUL, whatever that byte is; else 1.
+// conversion, and with it the profile reader, divides bytes into
+// characters: a lead byte takes the byte after it, whatever that byte is,
+// unless it is NUL or missing (2); any other byte stands alone (1).
 inline size_t CharacterLength(std::string_view bytes, size_t at) {
     return IsLeadByte(bytes[at]) && at + 1 < bytes.size() && bytes[at + 1] != '\0' ? 2 : 1;
 }
 
-// Decodes GBK bytes, divided into characters as the platform's conversion
-// divides them: a lead byte 0x81-0xFE takes the byte after it, whatever it
-// is, unless that is NUL or missing. A character that code page 936 does not
-// map becomes one U+FFFD; decoding never fails.
+// Decodes GBK bytes, divided into characters as CharacterLength says. A
+// character that code page 936 does not map becomes one U+FFFD; decoding
+// never fails.
 std::wstring DecodeGbk(std::string_view bytes);
 
 // Encodes text as GBK; nothing when a character has no exact counterpart in

@@ -22,9 +22,9 @@ bool IsWrittenInQuotes(std::string_view value);
 // line endings and byte sequences that are not text.
 //
 // The reader's rules:
-//  - A byte 0x81-0xFE and the byte after it are one character, whatever
-//    that byte is, unless it is NUL or missing; so such a byte just before a
-//    line break takes the break into its character and the line goes on.
+//  - Characters are as CharacterLength (gbk_text.h) divides the bytes: a
+//    lead byte just before a line break takes the break into its character,
+//    and the line goes on.
 //  - Lines end at CR or LF. Tab, LF, VT, FF, CR, Ctrl-Z (0x1A) and space are
 //    trimmed at the ends of lines, names and values.
 //  - A line that begins with "[" and holds a "]" starts a section, named by

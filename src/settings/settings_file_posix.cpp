@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <system_error>
 
@@ -64,18 +65,17 @@ int CreateUniqueSibling(const std::string& file, std::string& name) {
 void RemoveAbandonedTemporaries(const std::filesystem::path& file) {
     const std::string directory = file.has_parent_path() ? file.parent_path().native() : ".";
     const std::string fileName = file.filename().native();
-    DIR* listing = ::opendir(directory.c_str());
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(directory.c_str()), ::closedir);
     if (!listing) return;
     const time_t now = std::time(nullptr);
-    while (const dirent* entry = ::readdir(listing)) {
+    while (const dirent* entry = ::readdir(listing.get())) {
         if (!IsTemporaryName<char>(fileName, entry->d_name)) continue;
         struct stat info {};
-        if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (::fstatat(::dirfd(listing.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
         // A time in the future (another clock) is no age.
         if (!S_ISREG(info.st_mode) || now < info.st_mtime || now - info.st_mtime < kAbandonedAfter.count()) continue;
-        ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        ::unlinkat(::dirfd(listing.get()), entry->d_name, 0);
     }
-    ::closedir(listing);
 }
 
 void SyncDirectoryOf(const std::string& file) {

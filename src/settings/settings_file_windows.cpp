@@ -8,6 +8,9 @@
 namespace settings::platform {
 namespace {
 
+// A handle closed when it goes (by CloseHandle, or FindClose for a search),
+// unless it is invalid.
+template <BOOL(WINAPI* CloseFn)(HANDLE)>
 class Handle {
 public:
     explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -21,12 +24,15 @@ public:
         if (!valid()) return true;
         const HANDLE handle = handle_;
         handle_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(handle) != FALSE;
+        return CloseFn(handle) != FALSE;
     }
 
 private:
     HANDLE handle_;
 };
+
+using FileHandle = Handle<CloseHandle>;
+using SearchHandle = Handle<FindClose>;
 
 // The form of a path that the file functions take at any length: a long
 // absolute path gets the "\\?\" prefix, which also turns off the parsing of
@@ -123,7 +129,7 @@ bool RenameOver(const std::wstring& from, const std::wstring& to) {
     {
         // Opened for the rename alone, with every sharing: a reader of the
         // new file is refused only while this handle lives.
-        Handle file(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
+        FileHandle file(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
         if (!file.valid()) return false;
@@ -177,7 +183,7 @@ bool IsSharingRefusal(DWORD error) {
 bool HeldByAnother(const std::wstring& file, DWORD& error) {
     if (IsSharingRefusal(error)) return true;
     if (error != ERROR_ACCESS_DENIED) return false;
-    Handle probe(CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    FileHandle probe(CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, 0, nullptr));
     if (!probe.valid() && GetLastError() == ERROR_ACCESS_DENIED) return false;
     error = ERROR_SHARING_VIOLATION;
@@ -194,8 +200,8 @@ void RemoveAbandonedTemporaries(const std::wstring& file) {
     const std::wstring directory = separator == std::wstring::npos ? L"" : file.substr(0, separator + 1);
     const std::wstring fileName = file.substr(directory.size());
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((file + L".????????.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    const SearchHandle search(FindFirstFileW((file + L".????????.tmp").c_str(), &found));
+    if (!search.valid()) return;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG age = 10000000ULL * static_cast<ULONGLONG>(kAbandonedAfter.count());  // in 100 ns
@@ -208,8 +214,7 @@ void RemoveAbandonedTemporaries(const std::wstring& file) {
             continue;
         }
         DeleteFileW((directory + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
 }
 
 }  // namespace
@@ -247,7 +252,7 @@ bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error)
     const std::wstring name = ForFileApi(file);
     Patience patience;
     for (;;) {
-        Handle handle(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        FileHandle handle(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (handle.valid() && ReadAll(handle.get(), bytes)) return true;
         error = GetLastError();
@@ -260,7 +265,7 @@ bool ReplaceFileContents(const NativePath& file, const std::string& bytes, Error
     RemoveAbandonedTemporaries(target);
 
     std::wstring temporary;
-    Handle handle(CreateUniqueSibling(target, temporary));
+    FileHandle handle(CreateUniqueSibling(target, temporary));
     if (!handle.valid()) {
         error = GetLastError();
         return false;

@@ -241,6 +241,16 @@ std::wstring TrimSpaces(std::wstring_view text) {
     return std::wstring(text.substr(first, text.find_last_not_of(L' ') - first + 1));
 }
 
+const wchar_t* ItemRefusal(ItemList list, std::wstring_view text) {
+    const bool directory = list == &ProtectionSettings::freePaths;
+    if (TrimSpaces(text).empty()) return directory ? L"目录不能为空！" : L"友情站点不能为空！";
+    if (directory && text.front() != L'/') return L"目录格式不正确！";
+    if (text.find(L'|') != std::wstring_view::npos) {
+        return directory ? L"目录中不能含有“|”！" : L"友情站点中不能含有“|”！";
+    }
+    return nullptr;
+}
+
 bool ParseBooleanText(std::string_view text) {
     if (SameIgnoringCase(text, "true")) return true;
     if (SameIgnoringCase(text, "false")) return false;

@@ -95,6 +95,13 @@ std::vector<std::wstring> SplitItemList(std::wstring_view value);
 // and the ideographic space stay).
 std::wstring TrimSpaces(std::wstring_view text);
 
+// The lists an editor adds items to, and why a text cannot be an item of
+// one, in the words the editor says it: the text is blank; a directory does
+// not begin with "/"; the text holds the "|" that separates items, and
+// would come back as two. Nothing when it can be an item.
+using ItemList = std::vector<std::wstring> ProtectionSettings::*;
+const wchar_t* ItemRefusal(ItemList list, std::wstring_view text);
+
 // True and False in any letter case; a decimal number is true unless it is
 // zero; anything else reads as false.
 bool ParseBooleanText(std::string_view text);

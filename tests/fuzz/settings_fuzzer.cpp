@@ -52,9 +52,9 @@ namespace fs = std::filesystem;
 using settings::ProtectionSettings;
 
 constexpr std::string_view kRecordMarker = "@record@";
-constexpr size_t kKeyCount = 7;
-constexpr std::array<std::string_view, kKeyCount> kKeys = {"START",        "ProtectJpg", "ProtectGif", "ProtectJpeg",
-                                                           "RedirectFile", "FreePath",   "FriendUrl"};
+// The seven keys, in the order the store writes them.
+using settings::kSettingKeys;
+constexpr size_t kKeyCount = settings::kSettingKeyCount;
 
 // The private directory of this process, once made; see Directory().
 const fs::path* gDirectory = nullptr;
@@ -258,7 +258,7 @@ Section FirstSettingSection(const std::vector<Line>& lines) {
         if (Trimmed(lines[i].chars).empty()) continue;
         const std::string key = KeyName(lines[i]);
         for (size_t k = 0; k < kKeyCount; ++k) {
-            if (SameName(key, kKeys[k])) section.keyLines[k].push_back(i);
+            if (SameName(key, kSettingKeys[k].name)) section.keyLines[k].push_back(i);
         }
     }
     return section;
@@ -338,19 +338,25 @@ bool Storable(const ProtectionSettings& record) {
 
 // The values of the seven keys as the save must write them.
 std::array<std::string, kKeyCount> ValueBytes(const ProtectionSettings& record) {
-    const auto flag = [](bool on) { return std::string(on ? "True" : "False"); };
     const auto list = [](const std::vector<std::wstring>& items) {
         std::string value = items.empty() ? "" : "|";
         for (const auto& item : items) value += *settings::EncodeGbk(item) + "|";
         return value;
     };
-    std::string redirect = *settings::EncodeGbk(record.redirectFile);
-    if (WrittenInQuotes(redirect)) {
-        const char quote = Trimmed(Characters(redirect)).front()[0];
-        redirect = quote + redirect + quote;
+    const auto text = [](const std::wstring& given) {
+        const std::string bytes = *settings::EncodeGbk(given);
+        if (!WrittenInQuotes(bytes)) return bytes;
+        const char quote = Trimmed(Characters(bytes)).front()[0];
+        return quote + bytes + quote;
+    };
+    std::array<std::string, kKeyCount> values;
+    for (size_t k = 0; k < kKeyCount; ++k) {
+        const settings::SettingKey& key = kSettingKeys[k];
+        if (key.flag) values[k] = record.*key.flag ? "True" : "False";
+        if (key.text) values[k] = text(record.*key.text);
+        if (key.list) values[k] = list(record.*key.list);
     }
-    return {flag(record.enabled),     flag(record.protectJpg), flag(record.protectGif), flag(record.protectJpeg),
-            redirect,                 list(record.freePaths),  list(record.friendUrls)};
+    return values;
 }
 
 // What a load gives back for a stored record: the redirect text as given
@@ -388,7 +394,7 @@ void CheckLines(std::string_view before, std::string_view after, const std::arra
     if (!was.found) written.push_back("[SETTING]\r\n");
     for (size_t k = 0; k < kKeyCount; ++k) {
         const auto& oldLines = was.keyLines[k];
-        std::string line = std::string(kKeys[k]) + "=";
+        std::string line = std::string(kSettingKeys[k].name) + "=";
         if (!oldLines.empty()) {
             owned[oldLines.front()] = true;
             line = KeptOfKeyLine(old[oldLines.front()]);
@@ -397,7 +403,7 @@ void CheckLines(std::string_view before, std::string_view after, const std::arra
         written.push_back(line);
         if (is.keyLines[k].size() != std::max<size_t>(1, oldLines.size())) {
             Fail("each key stands once in the first SETTING section (or as often as it stood before)",
-                 std::string(kKeys[k]) + ": " + std::to_string(oldLines.size()) + " before, " +
+                 std::string(kSettingKeys[k].name) + ": " + std::to_string(oldLines.size()) + " before, " +
                      std::to_string(is.keyLines[k].size()) + " after");
         }
         if (now[is.keyLines[k].front()].whole() != line) {

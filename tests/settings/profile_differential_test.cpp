@@ -38,11 +38,15 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 using settings::ProtectionSettings;
 
-constexpr size_t kKeyCount = 7;
-constexpr std::array<const char*, kKeyCount> kKeys = {"START",        "ProtectJpg", "ProtectGif", "ProtectJpeg",
-                                                      "RedirectFile", "FreePath",   "FriendUrl"};
+constexpr size_t kKeyCount = settings::kSettingKeyCount;
+// The key names, in the order the store writes them.
+constexpr auto kKeys = [] {
+    std::array<const char*, kKeyCount> names{};
+    for (size_t k = 0; k < kKeyCount; ++k) names[k] = settings::kSettingKeys[k].name;
+    return names;
+}();
 // The defaults the filter reads for a missing key.
-const char* DefaultOf(size_t k) { return k < 4 ? "False" : ""; }
+const char* DefaultOf(size_t k) { return settings::kSettingKeys[k].flag ? "False" : ""; }
 
 constexpr UINT kGbk = 936;
 

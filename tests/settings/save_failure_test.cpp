@@ -76,30 +76,22 @@ private:
     bool ok_ = false;
 };
 
-TEST(SaveFailure, DirectoryThatRefusesNewFiles) {
-    TempDir dir;
-    WriteBytes(dir.config(), kStored);
-    {
-        Immutable locked(dir.path());
-        if (!locked.ok()) GTEST_SKIP() << "this file system cannot lock a directory";
-        EXPECT_FALSE(SaveSettings(Changed(), dir.path()));
+// A directory that refuses new files, so that no temporary file can be
+// written; and an old file that refuses to be replaced, so that the
+// temporary file is written but cannot take its place.
+TEST(SaveFailure, LockedDirectoryOrFile) {
+    for (const bool lockFile : {false, true}) {
+        SCOPED_TRACE(lockFile ? "the file locked" : "the directory locked");
+        TempDir dir;
+        WriteBytes(dir.config(), kStored);
+        {
+            Immutable locked(lockFile ? dir.config() : dir.path());
+            if (!locked.ok()) GTEST_SKIP() << "this file system cannot lock a file or directory";
+            EXPECT_FALSE(SaveSettings(Changed(), dir.path()));
+        }
+        EXPECT_EQ(ReadBytes(dir.config()), kStored);
+        EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Config.ini"});
     }
-    EXPECT_EQ(ReadBytes(dir.config()), kStored);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Config.ini"});
-}
-
-TEST(SaveFailure, RenameOverTheOldFileRefused) {
-    TempDir dir;
-    WriteBytes(dir.config(), kStored);
-    {
-        // The temporary file can be written, but it cannot take the old
-        // file's place.
-        Immutable locked(dir.config());
-        if (!locked.ok()) GTEST_SKIP() << "this file system cannot lock a file";
-        EXPECT_FALSE(SaveSettings(Changed(), dir.path()));
-    }
-    EXPECT_EQ(ReadBytes(dir.config()), kStored);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Config.ini"});
 }
 
 TEST(SaveFailure, ReplacedFileKeepsItsMode) {

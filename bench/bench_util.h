@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 // Timing for the benchmarks: the performance counter, in milliseconds, and
-// the median of several runs.
+// the median and other quantiles of several runs.
 namespace bench {
 
 inline double NowMs() {
@@ -23,10 +24,13 @@ double TimeMs(F&& f) {
     return NowMs() - start;
 }
 
-inline double Median(std::vector<double> v) {
+// The value a fraction q of the runs lie below (0.5: the median).
+inline double Quantile(std::vector<double> v, double q) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1) + 0.5)];
 }
+
+inline double Median(std::vector<double> v) { return Quantile(std::move(v), 0.5); }
 
 }  // namespace bench

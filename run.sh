@@ -6,8 +6,8 @@
 # With a display, the editor opens there and the command ends when it closes.
 # Without one (a server, CI), the editor runs on a private virtual display,
 # driven by the end-to-end driver: it photographs the start-up picture, clicks
-# it, photographs the main window and cancels. The command prints where the
-# pictures are and ends.
+# it, photographs the main window and each dialog as it opens, and cancels.
+# The command prints where the pictures are and ends.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -27,9 +27,9 @@ fi
 use_virtual_display_for_wine "$root/build/windows"
 echo "No display here: the editor runs on the private virtual display $DISPLAY"
 shots=build/screenshots
-rm -f "$shots/start-up-window.png" "$shots/main-window.png"
+rm -f "$shots"/*.png
 tests/end_to_end/run-e2e.sh build/windows build/windows/tests/end_to_end/e2e_driver.exe --tour \
   "--editor=$exe" "--screenshots=$shots"
-for shot in start-up-window main-window; do
+for shot in start-up-window main-window form2 form3; do
   echo "Screenshot: $root/$shots/$shot.png"
 done

@@ -37,9 +37,9 @@ std::wstring WindowText(HWND window) {
 // The size of a label's caption on one line in the label's font.
 SIZE TextExtent(HWND label) {
     const std::wstring text = WindowText(label);
-    const ScopedGetDC dc(label);
+    const handles::ScopedGetDC dc(label);
     if (!dc.get()) return SIZE{};
-    const ScopedSelectObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    const handles::ScopedSelectObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
     RECT rect{};
     DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
@@ -185,7 +185,7 @@ bool Form::CreateControls() {
 }
 
 void Form::ApplyDpi(UINT dpi) {
-    AutoFont font(CreateMessageFont(dpi));
+    handles::AutoFont font(CreateMessageFont(dpi));
     const SIZE client{TwipsToPixels(layout_.clientWidth, dpi), TwipsToPixels(layout_.clientHeight, dpi)};
     const SIZE outer = OuterSizeFor(client, Style(), ExStyle(), dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -207,7 +207,7 @@ void Form::ApplyDpi(UINT dpi) {
 
 void Form::KeepBeneath(HWND label) {
     const RECT labelRect = RectInParent(label);
-    AutoRegion region(CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top));
+    handles::AutoRegion region(CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top));
     bool overlapped = false;
     for (size_t i = 0; i < layout_.controlCount; ++i) {
         const ControlLayout& c = layout_.controls[i];
@@ -215,7 +215,7 @@ void Form::KeepBeneath(HWND label) {
         const RECT rect = RectInParent(Control(c.id));
         RECT overlap{};
         if (!IntersectRect(&overlap, &labelRect, &rect)) continue;
-        const AutoRegion under(CreateRectRgn(overlap.left - labelRect.left, overlap.top - labelRect.top,
+        const handles::AutoRegion under(CreateRectRgn(overlap.left - labelRect.left, overlap.top - labelRect.top,
                                              overlap.right - labelRect.left, overlap.bottom - labelRect.top));
         CombineRgn(region.get(), region.get(), under.get(), RGN_DIFF);
         overlapped = true;

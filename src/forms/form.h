@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "gdi.h"
+#include "handles.h"
 
 namespace forms {
 
@@ -130,7 +130,7 @@ private:
     Host& host_;
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
-    AutoFont font_;
+    handles::AutoFont font_;
     bool quitOnDestroy_ = false;
     bool buttonDown_ = false;
 };

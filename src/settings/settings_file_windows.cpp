@@ -5,34 +5,13 @@
 #include <algorithm>
 #include <string>
 
+#include "handles.h"
+
 namespace settings::platform {
 namespace {
 
-// A handle closed when it goes (by CloseHandle, or FindClose for a search),
-// unless it is invalid.
-template <BOOL(WINAPI* CloseFn)(HANDLE)>
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-    bool Close() {
-        if (!valid()) return true;
-        const HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return CloseFn(handle) != FALSE;
-    }
-
-private:
-    HANDLE handle_;
-};
-
-using FileHandle = Handle<CloseHandle>;
-using SearchHandle = Handle<FindClose>;
+using handles::FileHandle;
+using handles::SearchHandle;
 
 // The form of a path that the file functions take at any length: a long
 // absolute path gets the "\\?\" prefix, which also turns off the parsing of

@@ -57,9 +57,9 @@ void frmBegin::OnPaint(HDC dc, const RECT& client) {
     }
     BITMAP info{};
     GetObjectW(picture_.get(), sizeof info, &info);
-    const forms::MemoryDC memory(CreateCompatibleDC(dc));
+    const handles::MemoryDC memory(CreateCompatibleDC(dc));
     if (!memory) return;
-    const forms::ScopedSelectObject selected(memory.get(), picture_.get());
+    const handles::ScopedSelectObject selected(memory.get(), picture_.get());
     if (info.bmWidth == width && info.bmHeight == height) {
         BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
     } else {

@@ -35,7 +35,7 @@ private:
     void Form_Click();
 
     bool anotherInstanceRunning_;
-    forms::AutoBitmap picture_;
+    handles::AutoBitmap picture_;
     // The main window lives on after this window has closed.
     std::unique_ptr<main_window::frmMain> main_;
 };

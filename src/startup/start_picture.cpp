@@ -1,6 +1,6 @@
 #include "start_picture.h"
 
-#include "gdi.h"
+#include "handles.h"
 #include "gif_decoder.h"
 #include "resource.h"
 
@@ -33,7 +33,7 @@ HBITMAP LoadStartPicture(HINSTANCE instance) {
         info.colours[i] = RGBQUAD{static_cast<BYTE>(rgb), static_cast<BYTE>(rgb >> 8), static_cast<BYTE>(rgb >> 16), 0};
     }
     void* bits = nullptr;
-    forms::AutoBitmap bitmap(
+    handles::AutoBitmap bitmap(
         CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     const size_t stride = (static_cast<size_t>(gif.width()) + 3) & ~size_t{3};  // rows of whole 32-bit words
     if (!bitmap || !gif.Decode(static_cast<uint8_t*>(bits), stride)) return nullptr;

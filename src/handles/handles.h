@@ -2,26 +2,33 @@
 
 #include <windows.h>
 
-// Owners of the few GDI objects and device contexts the windows hold: each
-// gives its one handle back when it goes, on every path.
-namespace forms {
+// Owners of the Win32 handles the program holds: files, searches, GDI
+// objects and device contexts. Each gives its one handle back when it goes,
+// on every path.
+namespace handles {
 
-// A handle freed by `Free` (DeleteObject, DeleteDC) unless it is null.
+// A handle given back by `Free` (CloseHandle, FindClose, DeleteObject,
+// DeleteDC) unless it is null or INVALID_HANDLE_VALUE, the two ways the
+// system says "no handle".
 template <typename Handle, auto Free>
 class Owned {
 public:
     explicit Owned(Handle handle = nullptr) : handle_(handle) {}
-    ~Owned() { reset(); }
+    ~Owned() { Close(); }
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
 
     Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
+    bool valid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
+    explicit operator bool() const { return valid(); }
+    // Gives the handle back now; false when the system reports that it
+    // failed (a file's last write, say).
+    bool Close() { return !valid() || Free(release()) != FALSE; }
     void reset(Handle handle = nullptr) {
-        if (handle_) Free(handle_);
+        Close();
         handle_ = handle;
     }
-    // The handle, no longer owned: the system has taken it over.
+    // The handle, no longer owned: someone else gives it back.
     Handle release() {
         const Handle handle = handle_;
         handle_ = nullptr;
@@ -32,6 +39,8 @@ private:
     Handle handle_;
 };
 
+using FileHandle = Owned<HANDLE, CloseHandle>;
+using SearchHandle = Owned<HANDLE, FindClose>;
 using AutoFont = Owned<HFONT, DeleteObject>;
 using AutoBitmap = Owned<HBITMAP, DeleteObject>;
 using AutoRegion = Owned<HRGN, DeleteObject>;
@@ -67,4 +76,4 @@ private:
     HGDIOBJ old_;
 };
 
-}  // namespace forms
+}  // namespace handles

@@ -2,8 +2,8 @@
 
 #include "form2.h"
 #include "form3.h"
-#include "gbk_text.h"
 #include "host.h"
+#include "save_messages.h"
 #include "settings_store.h"
 
 namespace main_window {
@@ -14,75 +14,6 @@ constexpr wchar_t kSavedNotice[] =
 
 constexpr wchar_t kChangedElsewhereQuestion[] =
     L"Config.ini 在本窗口打开后已被其他程序修改。\n是否用本窗口中的设置覆盖这些修改？";
-
-// A text as a message names it: shortened when long, on one line.
-std::wstring Shown(const std::wstring& text) {
-    constexpr size_t kShown = 40;
-    std::wstring shown = text.size() > kShown ? text.substr(0, kShown) + L"…" : text;
-    for (auto& c : shown) {
-        if (c == L'\r' || c == L'\n' || c == L'\0') c = L' ';
-    }
-    return L"“" + shown + L"”";
-}
-
-// The message for a text that Config.ini cannot hold, naming the text.
-std::wstring UnstorableMessage(const std::wstring& text) {
-    return L"无法保存" + Shown(text) + L"：其中含有设置文件（GBK编码）不能保存的字符。设置未保存。";
-}
-
-// The second line of "写文件时出错": what went wrong and what to do.
-std::wstring WriteFailureCause(const settings::SaveReport& report) {
-    switch (report.result) {
-        case settings::SaveResult::ReadOnly:
-            return L"Config.ini 是只读文件：请先在文件属性中去掉“只读”。";
-        case settings::SaveResult::NotAFile:
-            return L"Config.ini 是一个文件夹，不是文件。";
-        default:
-            break;
-    }
-    switch (report.error) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_PRIVILEGE_NOT_HELD:
-            return L"没有写入权限：过滤器所在的文件夹通常要以管理员身份运行本程序才能写入。";
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE:
-        case ERROR_UNABLE_TO_REMOVE_REPLACED:
-            return L"Config.ini 正被其他程序使用：请关闭该程序后再试。";
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return L"磁盘已满：请腾出空间后再试。";
-    }
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(report.error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring cause = length > 0 ? std::wstring(text, length) : L"错误代码 " + std::to_wstring(report.error);
-    LocalFree(text);
-    while (!cause.empty() && (cause.back() == L'\n' || cause.back() == L'\r' || cause.back() == L' ')) cause.pop_back();
-    return cause;
-}
-
-// The notice of a save whose values the filter reads only in part.
-std::wstring FilterReadingMessage(const settings::ProtectionSettings& record, const settings::FilterReading& reading) {
-    std::wstring message = L"设置已保存，但过滤器每项设置只读取前999字节：";
-    if (!reading.redirectFileWhole) message += L"\n自定义盗链后转向的文件太长，过滤器读不全。";
-    const auto list = [&](const std::vector<std::wstring>& items, size_t read, const wchar_t* name, const wchar_t* unit) {
-        if (read == items.size()) return;
-        message += L"\n" + std::wstring(name) + L"太长，过滤器只读取前" + std::to_wstring(read) + L"个" + unit +
-                   L"（共" + std::to_wstring(items.size()) + L"个），从" + Shown(items[read]) + L"起的" + unit +
-                   L"不起作用。";
-    };
-    list(record.freePaths, reading.freePathsRead, L"目录列表", L"目录");
-    list(record.friendUrls, reading.friendUrlsRead, L"友情站点列表", L"站点");
-    return message;
-}
-
-// The message for a Config.ini that announces another coding: this editor
-// writes GBK only, and its lines would spoil such a file.
-std::wstring OtherCodingMessage(const wchar_t* coding) {
-    return std::wstring(L"Config.ini 是") + coding + L"编码的文件，本程序只能写GBK编码的设置文件。为免损坏该文件，设置未保存。";
-}
 
 // The extension boxes and the flag each holds.
 constexpr struct {
@@ -183,26 +114,12 @@ std::optional<settings::SaveReport> frmMain::SaveUnlessTheUserSaysNo(const setti
 }
 
 void frmMain::TellHowTheSaveWent(const settings::ProtectionSettings& record, const settings::SaveReport& report) {
-    switch (report.result) {
-        case settings::SaveResult::Saved:
-            if (const auto& r = report.reading; !r.redirectFileWhole || r.freePathsRead < record.freePaths.size() ||
-                                               r.friendUrlsRead < record.friendUrls.size()) {
-                host().ShowMessage(hwnd(), FilterReadingMessage(record, r), L"提示");
-            }
-            break;
-        case settings::SaveResult::UnstorableText:
-            host().ShowMessage(hwnd(), UnstorableMessage(settings::RefusedText(record, report)), L"错误");
-            break;
-        case settings::SaveResult::OtherCoding:
-            host().ShowMessage(hwnd(), OtherCodingMessage(settings::CodingName(report.storedCoding)), kApplicationTitle);
-            break;
-        case settings::SaveResult::ChangedElsewhere:  // asked about before
-            break;
-        case settings::SaveResult::ReadOnly:
-        case settings::SaveResult::NotAFile:
-        case settings::SaveResult::WriteFailed:
-            host().ShowMessage(hwnd(), L"写文件时出错\n" + WriteFailureCause(report), kApplicationTitle);
-            break;
+    const settings::SaveMessage message = settings::DescribeSave(record, report);
+    switch (message.kind) {
+        case settings::SaveMessage::None: break;
+        case settings::SaveMessage::Notice: host().ShowMessage(hwnd(), message.text, L"提示"); break;
+        case settings::SaveMessage::Refusal: host().ShowMessage(hwnd(), message.text, L"错误"); break;
+        case settings::SaveMessage::Failure: host().ShowMessage(hwnd(), message.text, kApplicationTitle); break;
     }
 }
 

@@ -186,26 +186,39 @@ struct IniDocument::Location {
 IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {}
 
 IniDocument::Location IniDocument::Scan(std::string_view section, const std::string_view* keys, KeyLine* lines,
-                                        size_t count) const {
+                                        size_t count, SectionSurvey* survey) const {
     const std::string_view all(bytes_);
     Location where;
     bool inSection = false;
     LineReader reader(all);
     Line line;
-    while (reader.Next(line)) {
+    for (size_t number = 1; reader.Next(line); ++number) {
         where.lastLineEnded = line.end > line.textEnd;
         const Parsed p = Parse(all, line);
         if (p.kind == Parsed::Blank) continue;
         const std::string_view name = all.substr(p.nameBegin, p.nameEnd - p.nameBegin);
         if (p.kind == Parsed::Section) {
-            if (inSection) break;
-            if (where.sectionFound || !SameIgnoringCase(name, section)) continue;
-            inSection = where.sectionFound = true;
+            const bool named = SameIgnoringCase(name, section);
+            if (where.sectionFound) {
+                // Only the first section of the name counts; a survey goes
+                // on to count the others.
+                if (!survey) break;
+                survey->ignoredSections += named ? 1 : 0;
+                inSection = false;
+                continue;
+            }
+            inSection = where.sectionFound = named;
+            if (!named) continue;
         } else if (!inSection) {
             continue;
         } else {
             for (size_t k = 0; k < count; ++k) {
-                if (lines[k].found || !SameIgnoringCase(name, keys[k])) continue;
+                if (!SameIgnoringCase(name, keys[k])) continue;
+                if (survey) {
+                    survey->keys[k].lines.push_back(number);
+                    if (!lines[k].found) survey->keys[k].firstWithoutEquals = p.equals == p.end;
+                }
+                if (lines[k].found) continue;
                 KeyLine& key = lines[k];
                 key.found = true;
                 key.hasValue = p.equals < p.end;
@@ -226,6 +239,15 @@ IniDocument::Location IniDocument::Scan(std::string_view section, const std::str
         where.sectionLastLineEnded = line.end > line.textEnd;
     }
     return where;
+}
+
+IniDocument::SectionSurvey IniDocument::Survey(std::string_view section, const std::string_view* keys,
+                                               size_t count) const {
+    SectionSurvey survey;
+    survey.keys.resize(count);
+    std::vector<KeyLine> lines(count);
+    survey.found = Scan(section, keys, lines.data(), count, &survey).sectionFound;
+    return survey;
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {

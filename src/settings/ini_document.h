@@ -60,13 +60,31 @@ public:
     // the reader trims at its ends, reads back otherwise.
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
+    // What a reader of a section meets beyond its values: whether the
+    // section is there, how many more sections of its name follow (the
+    // reader ignores them), and for each key the lines of the section that
+    // name it (numbered from 1 as the reader divides lines), and whether the
+    // first of them lacks an "=".
+    struct SectionSurvey {
+        struct Key {
+            std::vector<size_t> lines;
+            bool firstWithoutEquals = false;
+        };
+        bool found = false;
+        size_t ignoredSections = 0;
+        std::vector<Key> keys;
+    };
+    SectionSurvey Survey(std::string_view section, const std::string_view* keys, size_t count) const;
+
     const std::string& bytes() const { return bytes_; }
 
 private:
     struct KeyLine;
     struct Location;
-    // Reads the section once: where it ends, and the first line of each key.
-    Location Scan(std::string_view section, const std::string_view* keys, KeyLine* lines, size_t count) const;
+    // Reads the section once: where it ends, and the first line of each key;
+    // with a survey, the whole file for it.
+    Location Scan(std::string_view section, const std::string_view* keys, KeyLine* lines, size_t count,
+                  SectionSurvey* survey = nullptr) const;
 
     std::string bytes_;
 };

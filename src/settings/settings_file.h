@@ -28,6 +28,18 @@ enum class FileState {
 
 FileState Inspect(const NativePath& file, ErrorCode& error);
 
+// What a failed file call's error means to the user.
+enum class ErrorKind {
+    NoPermission,  // the user may not write there
+    InUse,         // another program holds the file
+    DiskFull,
+    Other,
+};
+ErrorKind KindOf(ErrorCode error);
+
+// The system's own words for an error, on one line.
+std::wstring ErrorText(ErrorCode error);
+
 // The whole content of an existing file; on failure `error` tells why.
 bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error);
 

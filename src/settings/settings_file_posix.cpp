@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -105,6 +106,27 @@ FileState Inspect(const NativePath& file, ErrorCode& error) {
     // Checked by the mode bits themselves: root would be let through.
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return FileState::ReadOnly;
     return FileState::Writable;
+}
+
+ErrorKind KindOf(ErrorCode error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ErrorKind::NoPermission;
+        case EBUSY:
+        case ETXTBSY:
+            return ErrorKind::InUse;
+        case ENOSPC:
+        case EDQUOT:
+            return ErrorKind::DiskFull;
+    }
+    return ErrorKind::Other;
+}
+
+std::wstring ErrorText(ErrorCode error) {
+    const std::string text = std::strerror(static_cast<int>(error));
+    return std::wstring(text.begin(), text.end());  // the C locale's words are ASCII
 }
 
 bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error) {

@@ -226,6 +226,34 @@ FileState Inspect(const NativePath& file, ErrorCode& error) {
     return FileState::Writable;
 }
 
+ErrorKind KindOf(ErrorCode error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return ErrorKind::NoPermission;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_UNABLE_TO_REMOVE_REPLACED:
+            return ErrorKind::InUse;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ErrorKind::DiskFull;
+    }
+    return ErrorKind::Other;
+}
+
+std::wstring ErrorText(ErrorCode error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring words = length > 0 ? std::wstring(text, length) : L"错误代码 " + std::to_wstring(error);
+    LocalFree(text);
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
+    return words;
+}
+
 bool ReadWholeFile(const NativePath& file, std::string& bytes, ErrorCode& error) {
     bytes.clear();
     const std::wstring name = ForFileApi(file);

@@ -39,23 +39,6 @@ std::optional<bool> ParseDecimalIsNonZero(std::string_view text) {
 
 const char* BooleanText(bool value) { return value ? "True" : "False"; }
 
-// How many bytes of a stored value the filter reads: the characters that fit
-// in its buffer, at most 999. A value written in quotation marks that is
-// exactly 999 characters long loses its last character as well: the profile
-// reader copies 999 characters, which leave out the closing mark, and then
-// drops the last one as if it were the mark.
-size_t BytesReadByFilter(std::string_view value, bool quoted) {
-    size_t at = 0, characters = 0, last = 0;
-    while (at < value.size() && characters < kFilterReadLimit) {
-        last = CharacterLength(value, at);
-        if (at + last > kFilterReadLimit) break;
-        at += last;
-        ++characters;
-    }
-    if (quoted && characters == kFilterReadLimit && at == value.size()) at -= last;
-    return at;
-}
-
 // How many of a list's items, from the first, the filter reads whole, given
 // the list's stored value. An item that holds a "|" is more than one piece.
 size_t ItemsReadByFilter(std::string_view value, const std::vector<std::wstring>& items) {
@@ -198,6 +181,22 @@ void NoteFilterReading(const SettingKey& key, const std::string& value, const Pr
 }
 
 }  // namespace
+
+// A value written in quotation marks that is exactly 999 characters long
+// loses its last character as well: the profile reader copies 999
+// characters, which leave out the closing mark, and then drops the last one
+// as if it were the mark.
+size_t BytesReadByFilter(std::string_view value, bool quoted) {
+    size_t at = 0, characters = 0, last = 0;
+    while (at < value.size() && characters < kFilterReadLimit) {
+        last = CharacterLength(value, at);
+        if (at + last > kFilterReadLimit) break;
+        at += last;
+        ++characters;
+    }
+    if (quoted && characters == kFilterReadLimit && at == value.size()) at -= last;
+    return at;
+}
 
 NativePath SettingsFilePath(const NativePath& directory) {
 #ifdef _WIN32

@@ -32,6 +32,11 @@ ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen = 
 // it and the closing NUL.
 inline constexpr size_t kFilterReadLimit = 999;
 
+// How many bytes of a value, as the reader reads it, the filter's buffer
+// holds: the characters that fit in 999 bytes. `quoted`: the value stands in
+// quotation marks in the file.
+size_t BytesReadByFilter(std::string_view value, bool quoted);
+
 // How much of the saved texts the filter reads. A list it reads up to the
 // last item whose closing "|" lies within the limit; so a value longer than
 // the limit puts the items past the cut out of force.

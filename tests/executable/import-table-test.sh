@@ -10,7 +10,7 @@
 # output cannot pass for a clean table, the functions the program certainly
 # imports are among those read.
 #
-#   import-table-test.sh EXE          checks EXE, printing its imports on failure
+#   import-table-test.sh EXE...       checks each EXE, printing its imports on failure
 #   import-table-test.sh --self-test  checks the checks on made-up tables
 set -euo pipefail
 lists="$(dirname "$0")/windows7-imports.txt"
@@ -101,16 +101,21 @@ if [ "${1:-}" = --self-test ]; then
   self_test
   exit
 fi
-exe=${1:?usage: import-table-test.sh EXE | --self-test}
+[ $# -gt 0 ] || { echo "usage: import-table-test.sh EXE... | --self-test"; exit 2; }
 self_test
-dump=$("$objdump" -p "$exe")
-found=$(violations <<<"$dump")
-if [ -n "$found" ]; then
-  echo "What keeps $exe from starting on Windows 7 SP1:"
-  sed 's/^/  /' <<<"$found"
-  echo "Its imports:"
-  awk '/^\tDLL Name: / { print "  " $3; dll = 1; next } dll && /^\t[0-9a-f]+\t/ { print "    " $NF }' <<<"$dump"
-  exit 1
-fi
-echo "$exe imports only what Windows 7 SP1 has: $(grep -c $'^\tDLL Name: ' <<<"$dump") DLLs," \
-  "$(grep -cE $'^\t[0-9a-f]+\t' <<<"$dump") functions"
+status=0
+for exe in "$@"; do
+  dump=$("$objdump" -p "$exe")
+  found=$(violations <<<"$dump")
+  if [ -n "$found" ]; then
+    echo "What keeps $exe from starting on Windows 7 SP1:"
+    sed 's/^/  /' <<<"$found"
+    echo "Its imports:"
+    awk '/^\tDLL Name: / { print "  " $3; dll = 1; next } dll && /^\t[0-9a-f]+\t/ { print "    " $NF }' <<<"$dump"
+    status=1
+    continue
+  fi
+  echo "$exe imports only what Windows 7 SP1 has: $(grep -c $'^\tDLL Name: ' <<<"$dump") DLLs," \
+    "$(grep -cE $'^\t[0-9a-f]+\t' <<<"$dump") functions"
+done
+exit "$status"

@@ -328,7 +328,8 @@ TEST_F(MainWindowTest, CancelAndTheCloseBoxLeaveTheFileUntouched) {
 // Another program, in a process of its own, writes one key as a deployment
 // tool does.
 void WriteElsewhere(const std::filesystem::path& file, const wchar_t* key, const wchar_t* value) {
-    testing_files::ChildProcess writer(HOTLINK_FILE_SHARER, {L"write", file.native(), key, value});
+    testing_files::ChildProcess writer(testing_files::Companion(L"file_sharer.exe", HOTLINK_FILE_SHARER),
+                                       {L"write", file.native(), key, value});
     ASSERT_EQ(writer.Wait(), 0) << writer.errors();
 }
 

@@ -32,7 +32,7 @@ using testing_files::ReadBytes;
 using testing_files::TempDir;
 using testing_files::WriteBytes;
 
-const std::filesystem::path kSharer = HOTLINK_FILE_SHARER;
+const std::filesystem::path kSharer = testing_files::Companion(L"file_sharer.exe", HOTLINK_FILE_SHARER);
 
 // Two records that differ in every key.
 ProtectionSettings Record(bool first) {

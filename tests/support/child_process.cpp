@@ -84,6 +84,13 @@ int ChildProcess::Wait(DWORD timeoutMs) {
     return static_cast<int>(code);
 }
 
+std::filesystem::path Companion(const wchar_t* name, const wchar_t* built) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::filesystem::path beside = std::filesystem::path(self).parent_path() / name;
+    return std::filesystem::exists(beside) ? beside : std::filesystem::path(built);
+}
+
 CompanionEvents::CompanionEvents() {
     static std::atomic<unsigned> counter{0};
     name_ = L"hotlink-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);

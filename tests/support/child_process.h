@@ -33,6 +33,10 @@ private:
     std::string output_, errors_;
 };
 
+// A program the tests run: beside the test program when it stands there
+// (as in the Windows test kit), otherwise where the build put it.
+std::filesystem::path Companion(const wchar_t* name, const wchar_t* built);
+
 // A pair of named events that a companion program opens by their name:
 // NAME.ready, which it signals once it is under way, and NAME.stop, which
 // tells it to end.

@@ -1,0 +1,156 @@
+// get, set, add and remove: the settings shown and changed as the main
+// window shows and changes them, and saved by the same save.
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "commands.h"
+#include "console.h"
+#include "ini_document.h"
+#include "save_messages.h"
+#include "settings_store.h"
+
+namespace command_line {
+namespace {
+
+using settings::ProtectionSettings;
+using settings::SettingKey;
+
+std::wstring Name(const SettingKey& key) {
+    const std::string_view name = key.name;
+    return std::wstring(name.begin(), name.end());
+}
+
+// A value as the file holds it: True or False, the text, |item|item|.
+std::wstring ValueText(const SettingKey& key, const ProtectionSettings& settings) {
+    if (key.flag) return settings.*key.flag ? L"True" : L"False";
+    if (key.text) return settings.*key.text;
+    return settings::JoinItemList(settings.*key.list);
+}
+
+// What a change does to the loaded settings: true when it changes them,
+// false when they are already so. It is given the latest settings each
+// time, so that a change another program made in between is kept.
+using Change = bool (*)(ProtectionSettings&, const SettingKey&, const std::wstring&);
+
+// Loads, changes and saves, again from the start when another program has
+// changed the file in between. `done` and `already` say what happened.
+int ChangeAndSave(const settings::NativePath& directory, const SettingKey& key, const std::wstring& value,
+                  Change change, const std::wstring& done, const std::wstring& already) {
+    std::string ignored;
+    if (!ReadConfig(directory, ignored)) return kNotSaved;
+    for (int attempt = 0;; ++attempt) {
+        settings::SeenValues seen;
+        ProtectionSettings settings = settings::LoadSettings(directory, &seen);
+        if (!change(settings, key, value)) {
+            WriteLine(L"unchanged: " + already);
+            return kDone;
+        }
+        const settings::SaveReport report = settings::SaveSettings(settings, directory, &seen);
+        if (report.result == settings::SaveResult::ChangedElsewhere && attempt < 10) continue;
+        const settings::SaveMessage message = settings::DescribeSave(settings, report);
+        if (!report) {
+            const bool refused = message.kind == settings::SaveMessage::Refusal;
+            return Fail(refused ? message.text : L"设置未保存：" + message.text, refused ? kBadInput : kNotSaved);
+        }
+        WriteLine(L"changed: " + done);
+        if (message.kind == settings::SaveMessage::Notice) WriteLine(message.text);
+        return kDone;
+    }
+}
+
+bool SetValue(ProtectionSettings& settings, const SettingKey& key, const std::wstring& value) {
+    if (key.flag) {
+        const bool on = settings::ParseBooleanText(std::string(value.begin(), value.end()));
+        return std::exchange(settings.*key.flag, on) != on;
+    }
+    const std::wstring text = settings::TrimSpaces(value);
+    return std::exchange(settings.*key.text, text) != text;
+}
+
+bool AddItem(ProtectionSettings& settings, const SettingKey& key, const std::wstring& item) {
+    auto& items = settings.*key.list;
+    if (std::find(items.begin(), items.end(), item) != items.end()) return false;
+    items.push_back(item);
+    return true;
+}
+
+bool RemoveItem(ProtectionSettings& settings, const SettingKey& key, const std::wstring& item) {
+    auto& items = settings.*key.list;
+    const size_t before = items.size();
+    items.erase(std::remove(items.begin(), items.end(), item), items.end());
+    return items.size() != before;
+}
+
+// The list key named by the first argument, for add and remove; null, with
+// the error written, when the arguments are not a list key and one item.
+const SettingKey* ListKey(const Arguments& arguments, const wchar_t* command) {
+    if (arguments.size() != 2) {
+        Fail(std::wstring(command) + L" 需要两个参数：键和项，例如 " + command + L" FreePath /img。");
+        return nullptr;
+    }
+    const SettingKey* key = FindKey(arguments[0]);
+    if (key && !key->list) {
+        Fail(Name(*key) + L" 不是列表：只有 FreePath 和 FriendUrl 可以 " + command + L"，其余的键请用 set。");
+        return nullptr;
+    }
+    return key;
+}
+
+}  // namespace
+
+int Get(const settings::NativePath& directory, const Arguments& arguments) {
+    if (arguments.size() > 1) return Fail(L"get 只接受一个键，或者不带参数显示全部设置。");
+    const SettingKey* only = arguments.empty() ? nullptr : FindKey(arguments[0]);
+    if (!arguments.empty() && !only) return kBadInput;
+    std::string ignored;
+    if (!ReadConfig(directory, ignored)) return kBadInput;
+    const ProtectionSettings settings = settings::LoadSettings(directory);
+    if (only && only->list) {
+        // One item a line, as scripts take them.
+        for (const auto& item : settings.*only->list) WriteLine(item);
+        return kDone;
+    }
+    if (only) {
+        WriteLine(ValueText(*only, settings));
+        return kDone;
+    }
+    for (const SettingKey& key : settings::kSettingKeys) WriteLine(Name(key) + L"=" + ValueText(key, settings));
+    return kDone;
+}
+
+int Set(const settings::NativePath& directory, const Arguments& arguments) {
+    if (arguments.size() != 2) return Fail(L"set 需要两个参数：键和值，例如 set START True。");
+    const SettingKey* key = FindKey(arguments[0]);
+    if (!key) return kBadInput;
+    const std::wstring& value = arguments[1];
+    if (key->list) return Fail(Name(*key) + L" 是列表：请用 add 或 remove 修改。");
+    if (key->flag && !settings::SameIgnoringCase(std::string(value.begin(), value.end()), "true") &&
+        !settings::SameIgnoringCase(std::string(value.begin(), value.end()), "false")) {
+        return Fail(Name(*key) + L" 的值只能是 True 或 False，不能是" + settings::Quoted(value) + L"。");
+    }
+    ProtectionSettings wanted;
+    SetValue(wanted, *key, value);
+    const std::wstring shown = ValueText(*key, wanted);
+    return ChangeAndSave(directory, *key, value, SetValue, Name(*key) + L"=" + shown,
+                         Name(*key) + L" 已经是" + (key->flag ? L" " + shown : settings::Quoted(shown)));
+}
+
+int Add(const settings::NativePath& directory, const Arguments& arguments) {
+    const SettingKey* key = ListKey(arguments, L"add");
+    if (!key) return kBadInput;
+    const std::wstring& item = arguments[1];
+    if (const wchar_t* refusal = settings::ItemRefusal(key->list, item)) return Fail(refusal);
+    return ChangeAndSave(directory, *key, item, AddItem, L"已向 " + Name(*key) + L" 添加" + settings::Quoted(item),
+                         Name(*key) + L" 中已有" + settings::Quoted(item));
+}
+
+int Remove(const settings::NativePath& directory, const Arguments& arguments) {
+    const SettingKey* key = ListKey(arguments, L"remove");
+    if (!key) return kBadInput;
+    const std::wstring& item = arguments[1];
+    return ChangeAndSave(directory, *key, item, RemoveItem, L"已从 " + Name(*key) + L" 移除" + settings::Quoted(item),
+                         Name(*key) + L" 中没有" + settings::Quoted(item));
+}
+
+}  // namespace command_line

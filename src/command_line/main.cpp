@@ -1,0 +1,131 @@
+// HotlinkConfigCmd: the settings of Config.ini from the command line, for
+// scripts and for many servers; the same storage and the same save as the
+// editor beside it.
+#include <windows.h>
+
+#include <string>
+
+#include "commands.h"
+#include "console.h"
+#include "ini_document.h"
+#include "settings_store.h"
+
+namespace command_line {
+namespace {
+
+constexpr wchar_t kUsage[] =
+    L"HotlinkConfigCmd：在命令行中查看和修改防盗链过滤器的设置（Config.ini）。\n"
+    L"\n"
+    L"  HotlinkConfigCmd check [/dir:文件夹]          按本机过滤器的读法检查 Config.ini\n"
+    L"  HotlinkConfigCmd get [键] [/dir:文件夹]       显示全部设置，或一个键的值（列表每行一项）\n"
+    L"  HotlinkConfigCmd set 键 值 [/dir:文件夹]      把开关设为 True 或 False，或设置 RedirectFile\n"
+    L"  HotlinkConfigCmd add 键 项 [/dir:文件夹]      向 FreePath 或 FriendUrl 添加一项\n"
+    L"  HotlinkConfigCmd remove 键 项 [/dir:文件夹]   从 FreePath 或 FriendUrl 移除一项\n"
+    L"\n"
+    L"键：START ProtectJpg ProtectGif ProtectJpeg RedirectFile FreePath FriendUrl（不分大小写）。\n"
+    L"/dir:文件夹  Config.ini 所在的文件夹，默认为本程序所在的文件夹。\n"
+    L"以“/”开头的项（如 /img）不是选项；“--”之后的参数都不是选项。\n"
+    L"\n"
+    L"set、add、remove 改了文件时输出 changed，无需改动时输出 unchanged，都以 0 退出。\n"
+    L"退出代码：0 完成；1 check 有警告；2 参数或值不对，check 发现不一致或读不了文件；3 文件无法保存。";
+
+bool IsHelp(const std::wstring& argument) {
+    return argument == L"/?" || argument == L"-?" || argument == L"-h" || argument == L"--help" ||
+           argument == L"/help" || argument == L"/HELP";
+}
+
+// "/dir:FOLDER", "--dir=FOLDER": the folder; nothing for any other argument.
+bool TakeFolder(const std::wstring& argument, std::wstring& folder) {
+    for (const wchar_t* prefix : {L"/dir:", L"--dir="}) {
+        const std::wstring p = prefix;
+        if (argument.size() > p.size() && CompareStringOrdinal(argument.c_str(), static_cast<int>(p.size()),
+                                                                p.c_str(), static_cast<int>(p.size()), TRUE) == CSTR_EQUAL) {
+            folder = argument.substr(p.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+int Run(int argc, wchar_t** argv) {
+    std::wstring command, folder;
+    Arguments arguments;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        if (options && argument == L"--") {
+            options = false;
+        } else if (options && IsHelp(argument)) {
+            WriteLine(kUsage);
+            return kDone;
+        } else if (options && TakeFolder(argument, folder)) {
+        } else if (command.empty()) {
+            command = argument;
+        } else {
+            arguments.push_back(argument);
+        }
+    }
+    if (command.empty()) {
+        WriteLine(kUsage);
+        return kBadInput;
+    }
+    const settings::NativePath directory = folder.empty() ? settings::platform::ApplicationDirectory() : folder;
+    const auto is = [&](const wchar_t* name) {
+        return CompareStringOrdinal(command.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL;
+    };
+    if (is(L"check")) return arguments.empty() ? Check(directory) : Fail(L"check 不带参数。");
+    if (is(L"get")) return Get(directory, arguments);
+    if (is(L"set")) return Set(directory, arguments);
+    if (is(L"add")) return Add(directory, arguments);
+    if (is(L"remove")) return Remove(directory, arguments);
+    return Fail(L"未知的命令“" + command + L"”：请用 HotlinkConfigCmd /? 查看用法。");
+}
+
+}  // namespace
+
+const settings::SettingKey* FindKey(const std::wstring& name) {
+    for (const settings::SettingKey& key : settings::kSettingKeys) {
+        if (settings::SameIgnoringCase(std::string(name.begin(), name.end()), key.name) &&
+            name.find_first_not_of(L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::wstring::npos) {
+            return &key;
+        }
+    }
+    Fail(L"未知的键“" + name + L"”：键是 START、ProtectJpg、ProtectGif、ProtectJpeg、RedirectFile、FreePath 或 FriendUrl。");
+    return nullptr;
+}
+
+int Fail(const std::wstring& text, int code) {
+    std::wstring line = L"错误：" + text;
+    for (auto& c : line) {
+        if (c == L'\n') c = L'：';
+    }
+    WriteErrorLine(line);
+    return code;
+}
+
+bool ReadConfig(const settings::NativePath& directory, std::string& bytes) {
+    const settings::NativePath file = settings::SettingsFilePath(directory);
+    settings::platform::ErrorCode error = 0;
+    switch (settings::platform::Inspect(file, error)) {
+        case settings::platform::FileState::Missing:
+            // A folder that is not there is no file to read or write.
+            if (GetFileAttributesW(directory.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+            Fail(L"文件夹不存在：" + directory);
+            return false;
+        case settings::platform::FileState::NotAFile:
+            Fail(L"Config.ini 是一个文件夹，不是文件：" + file);
+            return false;
+        case settings::platform::FileState::Unknown:
+            break;
+        case settings::platform::FileState::Writable:
+        case settings::platform::FileState::ReadOnly:
+            if (settings::platform::ReadWholeFile(file, bytes, error)) return true;
+            break;
+    }
+    Fail(L"无法读取 " + file + L"：" + settings::platform::ErrorText(error));
+    return false;
+}
+
+}  // namespace command_line
+
+int wmain(int argc, wchar_t** argv) { return command_line::Run(argc, argv); }

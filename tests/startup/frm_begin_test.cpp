@@ -56,7 +56,7 @@ protected:
 
 TEST_F(FrmBeginTest, StandsBorderlessAndTopmostInTheMiddleOfTheScreen) {
     Open();
-    ASSERT_EQ(forms::DpiOf(begin->hwnd()), 96u);
+    if (forms::DpiOf(begin->hwnd()) != 96) GTEST_SKIP() << "the sizes below are for a display at 96 DPI";
     RECT client{}, outer{}, work{};
     GetClientRect(begin->hwnd(), &client);
     GetWindowRect(begin->hwnd(), &outer);

@@ -109,17 +109,16 @@ FileState Inspect(const NativePath& file, ErrorCode& error) {
 }
 
 ErrorKind KindOf(ErrorCode error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return ErrorKind::NoPermission;
-        case EBUSY:
-        case ETXTBSY:
-            return ErrorKind::InUse;
-        case ENOSPC:
-        case EDQUOT:
-            return ErrorKind::DiskFull;
+    constexpr struct {
+        int code;
+        ErrorKind kind;
+    } kKinds[] = {
+        {EACCES, ErrorKind::NoPermission}, {EPERM, ErrorKind::NoPermission}, {EROFS, ErrorKind::NoPermission},
+        {EBUSY, ErrorKind::InUse},         {ETXTBSY, ErrorKind::InUse},       {ENOSPC, ErrorKind::DiskFull},
+        {EDQUOT, ErrorKind::DiskFull},
+    };
+    for (const auto& k : kKinds) {
+        if (static_cast<ErrorCode>(k.code) == error) return k.kind;
     }
     return ErrorKind::Other;
 }

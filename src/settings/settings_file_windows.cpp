@@ -227,18 +227,17 @@ FileState Inspect(const NativePath& file, ErrorCode& error) {
 }
 
 ErrorKind KindOf(ErrorCode error) {
-    switch (error) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_PRIVILEGE_NOT_HELD:
-            return ErrorKind::NoPermission;
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE:
-        case ERROR_UNABLE_TO_REMOVE_REPLACED:
-            return ErrorKind::InUse;
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return ErrorKind::DiskFull;
+    constexpr struct {
+        DWORD code;
+        ErrorKind kind;
+    } kKinds[] = {
+        {ERROR_ACCESS_DENIED, ErrorKind::NoPermission},   {ERROR_PRIVILEGE_NOT_HELD, ErrorKind::NoPermission},
+        {ERROR_SHARING_VIOLATION, ErrorKind::InUse},      {ERROR_LOCK_VIOLATION, ErrorKind::InUse},
+        {ERROR_USER_MAPPED_FILE, ErrorKind::InUse},       {ERROR_UNABLE_TO_REMOVE_REPLACED, ErrorKind::InUse},
+        {ERROR_DISK_FULL, ErrorKind::DiskFull},           {ERROR_HANDLE_DISK_FULL, ErrorKind::DiskFull},
+    };
+    for (const auto& k : kKinds) {
+        if (k.code == error) return k.kind;
     }
     return ErrorKind::Other;
 }

@@ -16,11 +16,6 @@ namespace {
 using settings::ProtectionSettings;
 using settings::SettingKey;
 
-std::wstring Name(const SettingKey& key) {
-    const std::string_view name = key.name;
-    return std::wstring(name.begin(), name.end());
-}
-
 // A value as the file holds it: True or False, the text, |item|item|.
 std::wstring ValueText(const SettingKey& key, const ProtectionSettings& settings) {
     if (key.flag) return settings.*key.flag ? L"True" : L"False";

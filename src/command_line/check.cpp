@@ -72,11 +72,6 @@ std::wstring Shown(const std::string& bytes, UINT codePage) {
     return Widened(bytes.substr(0, cut), codePage) + L"…（共 " + std::to_wstring(bytes.size()) + L" 字节）";
 }
 
-std::wstring Name(const settings::SettingKey& key) {
-    const std::string_view name = key.name;
-    return std::wstring(name.begin(), name.end());
-}
-
 class Checker {
 public:
     explicit Checker(const settings::NativePath& directory) : directory_(directory) {}
@@ -115,9 +110,8 @@ private:
     // Sections and key lines that the reader reads otherwise than one might
     // think.
     void SurveyLines(const settings::IniDocument& document) {
-        std::string_view names[settings::kSettingKeyCount];
-        for (size_t k = 0; k < settings::kSettingKeyCount; ++k) names[k] = settings::kSettingKeys[k].name;
-        const auto survey = document.Survey(settings::kSettingSection, names, settings::kSettingKeyCount);
+        const auto survey = document.Survey(settings::kSettingSection, settings::kSettingKeyNames.data(),
+                                            settings::kSettingKeyCount);
         if (!survey.found && !document.bytes().empty()) Warn(L"文件里没有 [SETTING] 节：过滤器读取的全是默认值。");
         if (survey.ignoredSections > 0) {
             Warn(L"文件里另有 " + std::to_wstring(survey.ignoredSections) +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "native_path.h"
@@ -31,6 +32,12 @@ int Remove(const settings::NativePath& directory, const Arguments& arguments);
 // The key of that name in any letter case, as the profile reader matches
 // names; null, with the error written, when there is none.
 const settings::SettingKey* FindKey(const std::wstring& name);
+
+// A key's name as the commands print it.
+inline std::wstring Name(const settings::SettingKey& key) {
+    const std::string_view name = key.name;
+    return std::wstring(name.begin(), name.end());
+}
 
 // Writes "错误：" and the text, on one line, to standard error; returns
 // `code`.

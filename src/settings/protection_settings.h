@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace settings {
@@ -50,5 +52,12 @@ inline constexpr SettingKey kSettingKeys[] = {
     {"FriendUrl", nullptr, nullptr, &ProtectionSettings::friendUrls},
 };
 inline constexpr size_t kSettingKeyCount = sizeof kSettingKeys / sizeof kSettingKeys[0];
+
+// Their names alone, in the same order, for looking them up.
+inline constexpr auto kSettingKeyNames = [] {
+    std::array<std::string_view, kSettingKeyCount> names{};
+    for (size_t k = 0; k < kSettingKeyCount; ++k) names[k] = kSettingKeys[k].name;
+    return names;
+}();
 
 }  // namespace settings

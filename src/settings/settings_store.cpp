@@ -12,12 +12,6 @@
 namespace settings {
 namespace {
 
-// The names of the seven keys, as the document looks them up.
-constexpr auto kKeyNames = [] {
-    std::array<std::string_view, kSettingKeyCount> names{};
-    for (size_t k = 0; k < kSettingKeyCount; ++k) names[k] = kSettingKeys[k].name;
-    return names;
-}();
 
 // An optional sign, then digits with at most one decimal point.
 std::optional<bool> ParseDecimalIsNonZero(std::string_view text) {
@@ -85,7 +79,7 @@ std::optional<std::string> ValueOf(const SettingKey& key, const ProtectionSettin
 
 // The seven values of the SETTING section as the reader reads them.
 SeenValues ReadValues(const IniDocument& document) {
-    const auto views = document.Get(kSettingSection, kKeyNames.data(), kKeyNames.size());
+    const auto views = document.Get(kSettingSection, kSettingKeyNames.data(), kSettingKeyCount);
     SeenValues values;
     for (size_t k = 0; k < kSettingKeyCount; ++k) {
         if (views[k]) values.bytes[k] = std::string(*views[k]);

@@ -40,11 +40,7 @@ using settings::ProtectionSettings;
 
 constexpr size_t kKeyCount = settings::kSettingKeyCount;
 // The key names, in the order the store writes them.
-constexpr auto kKeys = [] {
-    std::array<const char*, kKeyCount> names{};
-    for (size_t k = 0; k < kKeyCount; ++k) names[k] = settings::kSettingKeys[k].name;
-    return names;
-}();
+const char* KeyName(size_t k) { return settings::kSettingKeys[k].name; }
 // The defaults the filter reads for a missing key.
 const char* DefaultOf(size_t k) { return settings::kSettingKeys[k].flag ? "False" : ""; }
 
@@ -86,7 +82,7 @@ public:
     std::string Read(size_t k, size_t size = 0) const {
         if (size == 0) size = static_cast<size_t>(fs::file_size(dir_.config())) + 16;
         std::string buffer(size, '\x01');
-        const DWORD n = GetPrivateProfileStringA("SETTING", kKeys[k], DefaultOf(k), buffer.data(),
+        const DWORD n = GetPrivateProfileStringA("SETTING", KeyName(k), DefaultOf(k), buffer.data(),
                                                  static_cast<DWORD>(size), path_.c_str());
         buffer.resize(n);
         return buffer;
@@ -108,7 +104,7 @@ std::array<std::string, kKeyCount> EditorValues(const std::string& file) {
     const settings::IniDocument document(std::move(bytes));
     std::array<std::string, kKeyCount> values;
     for (size_t k = 0; k < kKeyCount; ++k) {
-        const auto value = document.Get("SETTING", kKeys[k]);
+        const auto value = document.Get("SETTING", KeyName(k));
         values[k] = RoundTrip(value ? *value : DefaultOf(k));
     }
     return values;
@@ -147,7 +143,7 @@ std::optional<Disagreement> Compare(ProfileFile& profile, const std::string& fil
     std::array<std::string, kKeyCount> reader;
     for (size_t k = 0; k < kKeyCount; ++k) {
         reader[k] = profile.Read(k);
-        if (editor[k] != reader[k]) return Disagreement{kKeys[k], editor[k], reader[k]};
+        if (editor[k] != reader[k]) return Disagreement{KeyName(k), editor[k], reader[k]};
     }
     const ProtectionSettings loaded = settings::LoadSettings(profile.dir().path());
     const ProtectionSettings meant = RecordOf(reader);
@@ -363,7 +359,7 @@ bool SavedAsMeant(ProfileFile& profile, const std::string& file, const Protectio
     std::vector<std::string> wrong;
     const bool flags[] = {record.enabled, record.protectJpg, record.protectGif, record.protectJpeg};
     for (size_t k = 0; k < 4; ++k) {
-        if (profile.Read(k) != (flags[k] ? "True" : "False")) wrong.push_back(kKeys[k]);
+        if (profile.Read(k) != (flags[k] ? "True" : "False")) wrong.push_back(KeyName(k));
     }
     // Blanks and control characters at the redirect text's ends are the
     // reader's to trim, unless the text is written in quotes.
@@ -381,7 +377,7 @@ bool SavedAsMeant(ProfileFile& profile, const std::string& file, const Protectio
     for (size_t i = 0; i < 2; ++i) {
         const std::vector<std::wstring>& items = *lists[i];
         if (settings::SplitItemList(settings::DecodeGbk(profile.Read(5 + i))) != Pieces(items, items.size())) {
-            wrong.push_back(kKeys[5 + i]);
+            wrong.push_back(KeyName(5 + i));
         }
         // Through the buffer: the pieces of the items the save counts as
         // read, and of the next item at most those before the cut.
@@ -392,7 +388,7 @@ bool SavedAsMeant(ProfileFile& profile, const std::string& file, const Protectio
         const size_t whole = Pieces(items, read[i]).size();
         const size_t before = read[i] < items.size() ? Pieces(items, read[i] + 1).size() : whole + 1;
         if (pieces.size() < whole || pieces.size() >= before || !std::equal(pieces.begin(), pieces.end(), all.begin())) {
-            wrong.push_back(std::string(kKeys[5 + i]) + " through the filter's buffer");
+            wrong.push_back(std::string(KeyName(5 + i)) + " through the filter's buffer");
         }
     }
     if (wrong.empty()) return true;

@@ -1,9 +1,12 @@
 #include "window_driving.h"
 
+#include <cstdio>
+
+#include "handles.h"
+
 namespace window_driving {
 namespace {
 
-constexpr UINT kMessageTimeoutMs = 5000;
 // The static control that holds a message box's text.
 constexpr int kMessageTextId = 0xFFFF;
 
@@ -18,12 +21,63 @@ void MovePointer(POINT to) {
     Sleep(60);
 }
 
+// Whether the window or one of its controls still has a part to paint.
+bool WaitsForPaint(HWND window) {
+    bool waits = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM param) -> BOOL {
+            if (GetUpdateRect(child, nullptr, FALSE)) *reinterpret_cast<bool*>(param) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&waits));
+    return waits;
+}
+
+// One look at the screen where the window is.
+Picture Look(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    Picture picture;
+    picture.width = r.right - r.left;
+    picture.height = r.bottom - r.top;
+    if (picture.width <= 0 || picture.height <= 0) return {};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;  // bottom-up rows
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const handles::ScopedGetDC screen(nullptr);
+    const handles::MemoryDC memory(CreateCompatibleDC(screen.get()));
+    const handles::AutoBitmap bitmap(
+        CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory || !bitmap) return {};
+    const handles::ScopedSelectObject selected(memory.get(), bitmap.get());
+    if (!BitBlt(memory.get(), 0, 0, picture.width, picture.height, screen.get(), r.left, r.top, SRCCOPY)) return {};
+    GdiFlush();
+    const size_t stride = (static_cast<size_t>(picture.width) * 3 + 3) & ~size_t{3};
+    const auto* first = static_cast<const unsigned char*>(bits);
+    picture.rows.assign(first, first + stride * static_cast<size_t>(picture.height));
+    return picture;
+}
+
 }  // namespace
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, static_cast<UINT>(kWindowTimeout.count()),
+                        &result);
     return static_cast<LRESULT>(result);
+}
+
+bool WaitUntilIdle(HWND window, std::chrono::milliseconds timeout) {
+    // A sent message is taken only where the thread waits for input; it is
+    // answered once whatever ran before has returned to a message loop.
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()), &ignored) != 0;
 }
 
 std::wstring TextOf(HWND window) {
@@ -77,14 +131,17 @@ RECT RectInParent(HWND control) {
 }
 
 COLORREF TextColorOf(HWND control) {
-    const HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageW(GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
-    const COLORREF color = GetTextColor(dc);
-    DeleteDC(dc);
-    return color;
+    const handles::MemoryDC dc(CreateCompatibleDC(nullptr));
+    SendMessageW(GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                 reinterpret_cast<LPARAM>(control));
+    return GetTextColor(dc.get());
 }
 
-void Press(HWND button) { Send(button, BM_CLICK); }
+bool Press(HWND button) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(kWindowTimeout.count()),
+                               &ignored) != 0;
+}
 
 void PressOpening(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
@@ -130,6 +187,46 @@ bool FindCloseBox(HWND window, POINT* at) {
         }
     }
     return false;
+}
+
+Picture SettledPicture(HWND window, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    Picture last;
+    while (Clock::now() < deadline) {
+        if (!WaitUntilIdle(window, timeout) || WaitsForPaint(window)) {
+            Sleep(20);
+            continue;
+        }
+        Picture now = Look(window);
+        if (!now.empty() && now.width == last.width && now.height == last.height && now.rows == last.rows) return now;
+        last = std::move(now);
+        // The window's pixels reach the screen shortly after its thread has
+        // painted them: look again a little later.
+        Sleep(50);
+    }
+    return {};
+}
+
+bool SaveBmp(const Picture& picture, const std::wstring& file) {
+    if (picture.empty()) return false;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(picture.rows.size());
+    BITMAPFILEHEADER head{};
+    head.bfType = 0x4D42;  // "BM"
+    head.bfOffBits = sizeof head + sizeof header;
+    head.bfSize = head.bfOffBits + header.biSizeImage;
+    FILE* out = _wfopen(file.c_str(), L"wb");
+    if (!out) return false;
+    bool saved = std::fwrite(&head, sizeof head, 1, out) == 1 && std::fwrite(&header, sizeof header, 1, out) == 1 &&
+                 std::fwrite(picture.rows.data(), 1, picture.rows.size(), out) == picture.rows.size();
+    saved = std::fclose(out) == 0 && saved;
+    return saved;
 }
 
 std::vector<HWND> WindowsOf(DWORD processId, bool visibleOnly) {

@@ -28,9 +28,15 @@ auto WaitFor(Condition condition, std::chrono::milliseconds timeout = kWindowTim
     }
 }
 
-// A message sent, given up after five seconds or at once when the window's
-// thread hangs (then the result is 0).
+// A message sent, given up after kWindowTimeout or at once when the
+// window's thread hangs (then the result is 0).
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Waits until the thread that owns `window` is idle again: it has handled
+// whatever it was doing when this was called (a press, the answer to a
+// message box) and waits for input in a message loop, its own, a dialog's
+// or a message box's. False when that did not come in time.
+bool WaitUntilIdle(HWND window, std::chrono::milliseconds timeout = kWindowTimeout);
 
 // ---- reading ----------------------------------------------------------------
 
@@ -52,8 +58,9 @@ COLORREF TextColorOf(HWND control);
 
 // ---- acting as the user -----------------------------------------------------
 
-// A press of a button that opens nothing modal: it returns when handled.
-void Press(HWND button);
+// A press of a button that opens nothing modal: it returns when handled,
+// true, or false when it was not handled in time.
+bool Press(HWND button);
 // A press of a button that opens a dialog or a message box, which would keep
 // a sent message waiting until it closes.
 void PressOpening(HWND button);
@@ -67,6 +74,22 @@ POINT CentreOf(HWND window);
 // The screen point of a window's close box, found as the window itself
 // answers where its close box is.
 bool FindCloseBox(HWND window, POINT* at);
+
+// ---- looking at the screen ----------------------------------------------------
+
+// What the screen shows of a window, frame included: 24-bit rows, bottom
+// row first, as a BMP file stores them.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rows;
+    bool empty() const { return rows.empty(); }
+};
+// The window as it stands once its thread is idle, nothing of it waits to
+// be painted, and two looks in a row see the same pixels. Empty when it did
+// not settle in time.
+Picture SettledPicture(HWND window, std::chrono::milliseconds timeout = kWindowTimeout);
+// Writes a picture as a BMP file.
+bool SaveBmp(const Picture& picture, const std::wstring& file);
 
 // ---- finding windows ----------------------------------------------------------
 

@@ -155,18 +155,63 @@ bool IsSharingRefusal(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-// Whether a rename over `file` that failed with `error` was refused by
-// another program's handle on the file, rather than by the file's rights.
-// A file held open refuses the rename as "access denied"; opening it for
-// deletion tells the two apart.
+// Whether anything may change the file: write its attributes, here with
+// the values they have. Nothing may where the rights are missing, or where
+// Linux under Wine keeps the file immutable or append-only.
+bool MayChange(const std::wstring& file) {
+    FileHandle handle(CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
+    FILE_BASIC_INFO basic{};
+    if (!handle.valid()) return GetLastError() != ERROR_ACCESS_DENIED;
+    if (!GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof basic)) return true;
+    // Times of 0 are left as they are.
+    basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+    basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    return SetFileInformationByHandle(handle.get(), FileBasicInfo, &basic, sizeof basic) ||
+           GetLastError() != ERROR_ACCESS_DENIED;
+}
+
+// Whether a rename over `file`, refused with `error`, is worth trying again:
+// another program's handle goes away, missing rights stay.
+//
+// Both refuse the rename as "access denied". Opening the file for deletion
+// tells them apart where it can: a holder refuses it as a sharing violation,
+// missing rights as "access denied". Where that open succeeds, a brief
+// holder may have let go in between, or one holds the file that lets others
+// delete it; or the refusal comes from what the open does not see, such as
+// an immutable file, which refuses any change of the file itself.
 bool HeldByAnother(const std::wstring& file, DWORD& error) {
     if (IsSharingRefusal(error)) return true;
     if (error != ERROR_ACCESS_DENIED) return false;
     FileHandle probe(CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, 0, nullptr));
-    if (!probe.valid() && GetLastError() == ERROR_ACCESS_DENIED) return false;
+                                 OPEN_EXISTING, 0, nullptr));
+    if (probe.valid()) {
+        probe.Close();
+        if (!MayChange(file)) return false;
+    } else if (GetLastError() == ERROR_ACCESS_DENIED) {
+        return false;
+    }
     error = ERROR_SHARING_VIOLATION;
     return true;
+}
+
+// Deletes our own temporary file. It carries the access list of the file it
+// was to replace, which may deny deletion; its owner may always change that
+// list, and does so before a second try.
+void RemoveTemporary(const std::wstring& name) {
+    if (DeleteFileW(name.c_str()) || GetLastError() != ERROR_ACCESS_DENIED) return;
+    {
+        FileHandle file(CreateFileW(name.c_str(), WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+        SECURITY_DESCRIPTOR open{};
+        if (!file.valid() || !InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION) ||
+            !SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE) ||
+            !SetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, &open)) {
+            return;
+        }
+    }
+    DeleteFileW(name.c_str());
 }
 
 ULONGLONG Ticks(const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; }
@@ -292,7 +337,7 @@ bool ReplaceFileContents(const NativePath& file, const std::string& bytes, Error
     }
     // Until the rename the old file is untouched, and the new content still
     // the caller's: the temporary file may go.
-    if (!ok) DeleteFileW(temporary.c_str());
+    if (!ok) RemoveTemporary(temporary);
     return ok;
 }
 

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
 #include <cwctype>
 #include <memory>
 #include <string>
@@ -14,6 +12,8 @@
 
 #include "form_driving.h"
 #include "frm_main.h"
+#include "handles.h"
+#include "linux_host.h"
 #include "test_files.h"
 
 namespace {
@@ -249,132 +249,75 @@ TEST_F(HostileFileTest, FilesThatCannotBeWritten) {
     EXPECT_EQ(host.messages, failed(systemText));
 }
 
-// The Linux name of a folder, where the program runs under Wine.
-std::wstring UnixName(const std::filesystem::path& folder) {
-    using UnixFileName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixFileName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    std::wstring name;
-    if (char* bytes = unixName ? unixName(folder.c_str()) : nullptr) {
-        name.assign(bytes, bytes + std::strlen(bytes));
-        HeapFree(GetProcessHeap(), 0, bytes);
-    }
-    return name;
-}
-
-// Runs a Linux tool, which a program under Wine can start, and waits up to
-// ten seconds for `done`: Wine does not let the tool's end be waited for.
-// Wine hands the tool its arguments as they stand, quotes included: the
-// test folders' names have no blanks.
-bool RunLinuxTool(std::wstring command, const std::function<bool()>& done) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return false;
-    }
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    for (int i = 0; i < 100; ++i) {
-        if (done()) return true;
-        Sleep(100);
-    }
-    return false;
-}
-
-// A folder made immutable with the Linux tool; then it refuses new files
-// even to root.
-class ImmutableFolder {
-public:
-    explicit ImmutableFolder(const std::filesystem::path& folder) : folder_(folder), unixFolder_(UnixName(folder)) {
-        locked_ = !unixFolder_.empty() &&
-                  RunLinuxTool(L"/usr/bin/chattr +i " + unixFolder_, [this] { return RefusesNewFiles(); });
-    }
-    ~ImmutableFolder() {
-        if (locked_) RunLinuxTool(L"/usr/bin/chattr -i " + unixFolder_, [this] { return !RefusesNewFiles(); });
-        // Under Wine, deleting a file in a locked folder reports success and
-        // removes nothing: a probe made just before the lock took hold is
-        // still there. Each goes again now that the folder is open.
-        for (const auto& probe : probes_) DeleteFileW(probe.c_str());
-    }
-    bool locked() const { return locked_; }
-
-private:
-    // Tries a new name in the folder.
-    bool RefusesNewFiles() {
-        probes_.push_back((folder_ / (L"probe" + std::to_wstring(probes_.size()))).native());
-        const HANDLE file = CreateFileW(probes_.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return true;
-        CloseHandle(file);
-        DeleteFileW(probes_.back().c_str());
-        return false;
-    }
-
-    std::filesystem::path folder_;
-    std::wstring unixFolder_;
-    std::vector<std::wstring> probes_;
-    bool locked_ = false;
-};
-
-TEST_F(HostileFileTest, AFolderThatRefusesNewFiles) {
+// Where this user may not write: an immutable folder takes no new file, an
+// immutable Config.ini may not be replaced, not even by root. Apply says so
+// at once, as missing rights, and does not wait for them as it waits for
+// another program's handle.
+TEST_F(HostileFileTest, WhereTheRightsAreMissing) {
     const std::string stored = "[SETTING]\r\nSTART=True\r\n";
-    Open(stored);
-    {
-        const ImmutableFolder folder(dir.path());
-        if (!folder.locked()) GTEST_SKIP() << "this folder cannot be made immutable (needs Wine, root and ext4)";
+    const Shown noRights{L"写文件时出错\n没有写入权限：过滤器所在的文件夹通常要以管理员身份运行本程序才能写入。",
+                         L"澜星V3.0设置"};
+    for (const bool folder : {true, false}) {
+        SCOPED_TRACE(folder ? "an immutable folder" : "an immutable Config.ini");
+        host.messages.clear();
+        Open(stored);
+        linux_host::Immutable locked({folder ? dir.path() : dir.config()});
+        if (!locked.made()) GTEST_SKIP() << "nothing can be made immutable here (needs Wine, root and ext4)";
         Apply();
+        ASSERT_TRUE(locked.Undo());
+        EXPECT_EQ(host.messages, std::vector<Shown>{noRights});
+        EXPECT_EQ(ReadBytes(dir.config()), stored);
+        EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
+        window.reset();
     }
-    EXPECT_EQ(host.messages,
-              (std::vector<Shown>{{L"写文件时出错\n没有写入权限：过滤器所在的文件夹通常要以管理员身份运行本程序才能写入。",
-                                   L"澜星V3.0设置"}}));
-    EXPECT_EQ(ReadBytes(dir.config()), stored);
-    EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
 }
 
-// A folder on a file system of its own, 64 KB in memory, mounted with the
-// Linux tool and then filled to the last byte.
-class FullDisk {
+// A file system of 64 KB in memory, mounted on a folder.
+class SmallDisk {
 public:
-    explicit FullDisk(const std::filesystem::path& folder) : folder_(folder), unixFolder_(UnixName(folder)) {
-        mounted_ = !unixFolder_.empty() &&
-                   RunLinuxTool(L"/bin/mount -t tmpfs -o size=64k tmpfs " + unixFolder_, [this] { return Small(); });
+    explicit SmallDisk(const std::filesystem::path& folder) : unixFolder_(linux_host::UnixName(folder)) {
+        mounted_ = !unixFolder_.empty() && linux_host::Run(L"mount -t tmpfs -o size=64k tmpfs '" + unixFolder_ + L"'") == 0;
     }
-    ~FullDisk() {
-        if (mounted_) RunLinuxTool(L"/bin/umount " + unixFolder_, [this] { return !Small(); });
-    }
-    bool mounted() const { return mounted_; }
+    ~SmallDisk() { EXPECT_TRUE(Unmount()) << "the small disk stays mounted on " << unixFolder_; }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
 
-    // Takes all the room that is left.
-    void Fill() {
-        const HANDLE file = CreateFileW((folder_ / L"filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        const std::string block(4096, 'x');
-        DWORD written = 0;
-        for (size_t size = block.size(); size > 0; size /= 2) {
-            while (WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) && written == size) {
-            }
+    bool mounted() const { return mounted_; }
+    // Unmounts it as soon as nothing holds it; false when something still
+    // does after ten seconds.
+    bool Unmount() {
+        if (mounted_) {
+            mounted_ = linux_host::Run(L"for i in $(seq 100); do umount '" + unixFolder_ +
+                                       L"' && exit 0; sleep 0.1; done; exit 1") != 0;
         }
-        CloseHandle(file);
+        return !mounted_;
     }
 
 private:
-    bool Small() const {
-        ULARGE_INTEGER total{};
-        return GetDiskFreeSpaceExW(folder_.c_str(), nullptr, &total, nullptr) && total.QuadPart == 64 * 1024;
-    }
-
-    std::filesystem::path folder_;
     std::wstring unixFolder_;
     bool mounted_ = false;
 };
+
+// Takes all the room that is left in a folder.
+void Fill(const std::filesystem::path& folder) {
+    const handles::FileHandle file(
+        CreateFileW((folder / L"filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const std::string block(4096, 'x');
+    DWORD written = 0;
+    for (size_t size = block.size(); size > 0; size /= 2) {
+        while (WriteFile(file.get(), block.data(), static_cast<DWORD>(size), &written, nullptr) && written == size) {
+        }
+    }
+}
 
 TEST_F(HostileFileTest, ADiskThatIsFull) {
     const std::string stored = "[SETTING]\r\nSTART=True\r\n";
     const std::filesystem::path folder = dir.path() / "disk";
     std::filesystem::create_directory(folder);
-    FullDisk disk(folder);
+    SmallDisk disk(folder);
     if (!disk.mounted()) GTEST_SKIP() << "no file system can be mounted here (needs Wine and root)";
     WriteBytes(folder / "Config.ini", stored);
-    disk.Fill();
+    Fill(folder);
     window = std::make_unique<frmMain>(host, folder);
     ASSERT_TRUE(window->Load());
     Apply();
@@ -382,6 +325,7 @@ TEST_F(HostileFileTest, ADiskThatIsFull) {
     EXPECT_EQ(ReadBytes(folder / "Config.ini"), stored);
     EXPECT_EQ(testing_files::Entries(folder), (std::vector<std::string>{"Config.ini", "filler"}));
     window.reset();
+    EXPECT_TRUE(disk.Unmount()) << "something still holds the small disk";
 }
 
 }  // namespace

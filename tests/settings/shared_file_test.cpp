@@ -225,4 +225,64 @@ TEST(SharedFile, TheNewFileKeepsTheOldOnesAttributesAndAccessRights) {
     EXPECT_EQ(WebWorkersEntry(AccessList(dir.config())), granted);
 }
 
+// An entry at the front of a file's or folder's access list that denies
+// `rights` to everyone, for as long as this lives.
+class DeniedToEveryone {
+public:
+    DeniedToEveryone(const std::filesystem::path& target, DWORD rights) : target_(target) {
+        PACL denying = nullptr;
+        EXPLICIT_ACCESSW access{};
+        access.grfAccessPermissions = rights;
+        access.grfAccessMode = DENY_ACCESS;
+        access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+        access.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
+        made_ = GetNamedSecurityInfoW(target_.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                      &old_, nullptr, &descriptor_) == ERROR_SUCCESS &&
+                SetEntriesInAclW(1, &access, old_, &denying) == ERROR_SUCCESS && Set(denying);
+        LocalFree(denying);
+    }
+    ~DeniedToEveryone() {
+        if (made_) Set(old_);
+        LocalFree(descriptor_);
+    }
+    DeniedToEveryone(const DeniedToEveryone&) = delete;
+    DeniedToEveryone& operator=(const DeniedToEveryone&) = delete;
+    bool made() const { return made_; }
+
+private:
+    bool Set(PACL acl) const {
+        return SetNamedSecurityInfoW(const_cast<wchar_t*>(target_.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                     nullptr, nullptr, acl, nullptr) == ERROR_SUCCESS;
+    }
+
+    std::filesystem::path target_;
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    PACL old_ = nullptr;
+    bool made_ = false;
+};
+
+// A Config.ini that may not be deleted, in a folder that may not delete
+// what it holds, cannot be replaced: the save fails at once, as missing
+// rights, not after waiting as for another program's handle.
+TEST(SharedFile, AFileThatMayNotBeReplacedFailsTheSaveAtOnce) {
+    TempDir dir;
+    const std::string stored = "[SETTING]\r\nSTART=True\r\n";
+    WriteBytes(dir.config(), stored);
+    {
+        const DeniedToEveryone file(dir.config(), DELETE), folder(dir.path(), FILE_DELETE_CHILD);
+        ASSERT_TRUE(file.made() && folder.made());
+        const HANDLE probe = CreateFileW(dir.config().c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);
+            GTEST_SKIP() << "this system does not hold to access lists (Wine does not): checked on Windows only";
+        }
+        const auto report = settings::SaveSettings(Record(false), dir.path());
+        EXPECT_EQ(report.result, settings::SaveResult::WriteFailed);
+        EXPECT_EQ(report.error, static_cast<settings::platform::ErrorCode>(ERROR_ACCESS_DENIED));
+    }
+    EXPECT_EQ(ReadBytes(dir.config()), stored);
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Config.ini"});
+}
+
 }  // namespace

@@ -1,0 +1,81 @@
+#include "linux_host.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "test_files.h"
+#include "window_driving.h"
+
+namespace linux_host {
+
+std::wstring UnixName(const std::filesystem::path& path) {
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring name;
+    if (char* bytes = unixName ? unixName(path.c_str()) : nullptr) {
+        name.assign(bytes, bytes + std::strlen(bytes));
+        HeapFree(GetProcessHeap(), 0, bytes);
+    }
+    return name;
+}
+
+int Run(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
+    // Wine starts a Linux program but gives no handle to wait on, and hands
+    // it its arguments as they stand: the command goes into a script, which
+    // leaves its exit code in a file once it is done.
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path base = std::filesystem::temp_directory_path() /
+        (L"hotlink-linux-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
+    const std::filesystem::path script = base.native() + L".sh", status = base.native() + L".status";
+    const std::wstring unixScript = UnixName(script), unixStatus = UnixName(status);
+    if (unixScript.empty() || unixStatus.empty()) return -1;
+    const auto utf8 = [](const std::wstring& text) { return std::filesystem::path(text).u8string(); };
+    std::ofstream(script, std::ios::binary) << "(" << utf8(commandLine) << ")\necho $? >'" << utf8(unixStatus)
+                                            << ".part'\nmv '" << utf8(unixStatus) << ".part' '"
+                                            << utf8(unixStatus) << "'\n";
+    std::wstring command = L"/bin/sh " + unixScript;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    int code = -1;
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        if (window_driving::WaitFor([&] { return std::filesystem::exists(status); }, timeout)) {
+            code = std::stoi("0" + testing_files::ReadBytes(status));
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove(script, ignored);
+    std::filesystem::remove(status, ignored);
+    return code;
+}
+
+Immutable::Immutable(std::vector<std::filesystem::path> paths) : paths_(std::move(paths)) {
+    made_ = Run(L"chattr +i" + Names()) == 0;
+}
+
+Immutable::~Immutable() { Undo(); }
+
+bool Immutable::Undo() {
+    if (!made_) return true;
+    made_ = Run(L"chattr -i" + Names()) != 0;
+    return !made_;
+}
+
+std::wstring Immutable::Names() const {
+    std::wstring names;
+    for (const auto& path : paths_) {
+        const std::wstring name = UnixName(path);
+        if (name.empty() || name.find(L'\'') != std::wstring::npos) return L" /nonexistent";
+        names += L" '" + name + L"'";
+    }
+    return names;
+}
+
+}  // namespace linux_host

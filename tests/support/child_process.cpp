@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <atomic>
+#include <string>
 
 #include "test_files.h"
 
@@ -56,6 +57,8 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
                        nullptr, &startup, &info)) {
         process_ = info.hProcess;
         CloseHandle(info.hThread);
+    } else {
+        errors_ = "(the test could not start it: error " + std::to_string(GetLastError()) + ")";
     }
     for (const HANDLE handle : {input, output, errors}) {
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
@@ -71,7 +74,8 @@ ChildProcess::~ChildProcess() {
 int ChildProcess::Wait(DWORD timeoutMs) {
     if (!process_) return -1;
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+    const bool ended = WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+    if (!ended) {
         TerminateProcess(process_, code);
         WaitForSingleObject(process_, INFINITE);
     } else {
@@ -81,6 +85,7 @@ int ChildProcess::Wait(DWORD timeoutMs) {
     process_ = nullptr;
     output_ = ReadBytes(outputFile_);
     errors_ = ReadBytes(errorFile_);
+    if (!ended) errors_ += "(the test ended it after " + std::to_string(timeoutMs) + " ms)";
     return static_cast<int>(code);
 }
 

@@ -6,7 +6,6 @@
 
 #include "commands.h"
 #include "console.h"
-#include "ini_document.h"
 #include "save_messages.h"
 #include "settings_store.h"
 
@@ -56,7 +55,7 @@ int ChangeAndSave(const settings::NativePath& directory, const SettingKey& key, 
 
 bool SetValue(ProtectionSettings& settings, const SettingKey& key, const std::wstring& value) {
     if (key.flag) {
-        const bool on = settings::ParseBooleanText(std::string(value.begin(), value.end()));
+        const bool on = IsWord(value, "true");
         return std::exchange(settings.*key.flag, on) != on;
     }
     const std::wstring text = settings::TrimSpaces(value);
@@ -120,8 +119,7 @@ int Set(const settings::NativePath& directory, const Arguments& arguments) {
     if (!key) return kBadInput;
     const std::wstring& value = arguments[1];
     if (key->list) return Fail(Name(*key) + L" 是列表：请用 add 或 remove 修改。");
-    if (key->flag && !settings::SameIgnoringCase(std::string(value.begin(), value.end()), "true") &&
-        !settings::SameIgnoringCase(std::string(value.begin(), value.end()), "false")) {
+    if (key->flag && !IsWord(value, "true") && !IsWord(value, "false")) {
         return Fail(Name(*key) + L" 的值只能是 True 或 False，不能是" + settings::Quoted(value) + L"。");
     }
     ProtectionSettings wanted;

@@ -17,6 +17,7 @@ enum ExitCode : int {
     kWarnings = 1,  // check: warnings, no disagreement
     kBadInput = 2,  // bad arguments or values; check: a disagreement, or the file cannot be read
     kNotSaved = 3,  // the file could not be written: nothing changed
+    kInternal = 4,  // the program itself failed (memory exhausted, say)
 };
 
 using Arguments = std::vector<std::wstring>;
@@ -28,6 +29,11 @@ int Add(const settings::NativePath& directory, const Arguments& arguments);
 int Remove(const settings::NativePath& directory, const Arguments& arguments);
 
 // Shared by the commands.
+
+// Whether an argument is `word` (ASCII) in any letter case: only ASCII
+// letters match without regard to case, and any other character makes it
+// another word.
+bool IsWord(std::wstring_view argument, std::string_view word);
 
 // The key of that name in any letter case, as the profile reader matches
 // names; null, with the error written, when there is none.

@@ -3,11 +3,13 @@
 // editor beside it.
 #include <windows.h>
 
+#include <algorithm>
+#include <new>
 #include <string>
+#include <string_view>
 
 #include "commands.h"
 #include "console.h"
-#include "ini_document.h"
 #include "settings_store.h"
 
 namespace command_line {
@@ -27,7 +29,8 @@ constexpr wchar_t kUsage[] =
     L"以“/”开头的项（如 /img）不是选项；“--”之后的参数都不是选项。\n"
     L"\n"
     L"set、add、remove 改了文件时输出 changed，无需改动时输出 unchanged，都以 0 退出。\n"
-    L"退出代码：0 完成；1 check 有警告；2 参数或值不对，check 发现不一致或读不了文件；3 文件无法保存。";
+    L"退出代码：0 完成；1 check 有警告；2 参数或值不对，check 发现不一致或读不了文件；3 文件无法保存；\n"
+    L"4 程序内部出错（如内存不足）。";
 
 bool IsHelp(const std::wstring& argument) {
     return argument == L"/?" || argument == L"-?" || argument == L"-h" || argument == L"--help" ||
@@ -36,11 +39,9 @@ bool IsHelp(const std::wstring& argument) {
 
 // "/dir:FOLDER", "--dir=FOLDER": the folder; nothing for any other argument.
 bool TakeFolder(const std::wstring& argument, std::wstring& folder) {
-    for (const wchar_t* prefix : {L"/dir:", L"--dir="}) {
-        const std::wstring p = prefix;
-        if (argument.size() > p.size() && CompareStringOrdinal(argument.c_str(), static_cast<int>(p.size()),
-                                                                p.c_str(), static_cast<int>(p.size()), TRUE) == CSTR_EQUAL) {
-            folder = argument.substr(p.size());
+    for (const std::string_view prefix : {"/dir:", "--dir="}) {
+        if (argument.size() > prefix.size() && IsWord(std::wstring_view(argument).substr(0, prefix.size()), prefix)) {
+            folder = argument.substr(prefix.size());
             return true;
         }
     }
@@ -70,25 +71,28 @@ int Run(int argc, wchar_t** argv) {
         return kBadInput;
     }
     const settings::NativePath directory = folder.empty() ? settings::platform::ApplicationDirectory() : folder;
-    const auto is = [&](const wchar_t* name) {
-        return CompareStringOrdinal(command.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL;
-    };
-    if (is(L"check")) return arguments.empty() ? Check(directory) : Fail(L"check 不带参数。");
-    if (is(L"get")) return Get(directory, arguments);
-    if (is(L"set")) return Set(directory, arguments);
-    if (is(L"add")) return Add(directory, arguments);
-    if (is(L"remove")) return Remove(directory, arguments);
+    const auto is = [&](const char* name) { return IsWord(command, name); };
+    if (is("check")) return arguments.empty() ? Check(directory) : Fail(L"check 不带参数。");
+    if (is("get")) return Get(directory, arguments);
+    if (is("set")) return Set(directory, arguments);
+    if (is("add")) return Add(directory, arguments);
+    if (is("remove")) return Remove(directory, arguments);
     return Fail(L"未知的命令“" + command + L"”：请用 HotlinkConfigCmd /? 查看用法。");
 }
 
 }  // namespace
 
+bool IsWord(std::wstring_view argument, std::string_view word) {
+    const auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    return argument.size() == word.size() &&
+           std::equal(argument.begin(), argument.end(), word.begin(), [&](wchar_t a, char w) {
+               return a < 0x80 && lower(a) == lower(static_cast<unsigned char>(w));
+           });
+}
+
 const settings::SettingKey* FindKey(const std::wstring& name) {
     for (const settings::SettingKey& key : settings::kSettingKeys) {
-        if (settings::SameIgnoringCase(std::string(name.begin(), name.end()), key.name) &&
-            name.find_first_not_of(L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::wstring::npos) {
-            return &key;
-        }
+        if (IsWord(name, key.name)) return &key;
     }
     Fail(L"未知的键“" + name + L"”：键是 START、ProtectJpg、ProtectGif、ProtectJpeg、RedirectFile、FreePath 或 FriendUrl。");
     return nullptr;
@@ -128,4 +132,14 @@ bool ReadConfig(const settings::NativePath& directory, std::string& bytes) {
 
 }  // namespace command_line
 
-int wmain(int argc, wchar_t** argv) { return command_line::Run(argc, argv); }
+int wmain(int argc, wchar_t** argv) {
+    // Whatever escapes ends the program with a code of its own and one line
+    // that says so, never through abort() and its code 3.
+    try {
+        return command_line::Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return command_line::Fail(L"程序内部出错：内存不足。", command_line::kInternal);
+    } catch (...) {
+        return command_line::Fail(L"程序内部出错。", command_line::kInternal);
+    }
+}

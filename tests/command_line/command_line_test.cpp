@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "linux_host.h"
 #include "settings_store.h"
 #include "test_files.h"
 
@@ -87,6 +88,11 @@ TEST(CommandLine, ChangesSayChangedOrUnchangedAndCanBeRunTwice) {
     EXPECT_EQ(Cmd({L"get", L"redirectfile"}, dir.path()).out, L"/防盗链.gif\r\n");
     Cmd({L"add", L"FreePath", L"/pic"}, dir.path());
     EXPECT_EQ(Cmd({L"get", L"FreePath"}, dir.path()).out, L"/图片\r\n/pic\r\n");
+
+    // An item that a hand put in twice goes with both copies.
+    WriteBytes(dir.config(), "[SETTING]\r\nFreePath=|/a|/b|/a|\r\n");
+    EXPECT_EQ(Cmd({L"remove", L"FreePath", L"/a"}, dir.path()).code, 0);
+    EXPECT_EQ(Cmd({L"get", L"FreePath"}, dir.path()).out, L"/b\r\n");
 }
 
 // Bad input: one line on standard error, nothing on standard output, a
@@ -110,6 +116,12 @@ TEST(CommandLine, BadInputIsOneLineOfErrorAndChangesNothing) {
         {{L"add", L"FriendUrl", L"a.org|b.org"}, 2, L"不能含有“|”"},
         {{L"add", L"FriendUrl", L"  "}, 2, L"友情站点不能为空"},
         {{L"set", L"RedirectFile", L"/\uD55C.gif"}, 2, L"不能保存的字符"},
+        // Words are text: a letter that only looks like, or narrows to, an
+        // ASCII one makes another word.
+        {{L"set", L"START", L"\u0174rue"}, 2, L"只能是 True 或 False"},
+        {{L"set", L"\u015Dtart", L"True"}, 2, L"未知的键"},
+        {{L"get", L"\uFF33TART"}, 2, L"未知的键"},
+        {{L"\u017Fet", L"START", L"True"}, 2, L"未知的命令"},
     };
     for (const auto& c : bad) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
@@ -135,6 +147,14 @@ TEST(CommandLine, BadInputIsOneLineOfErrorAndChangesNothing) {
     EXPECT_EQ(run.code, 3);
     EXPECT_NE(run.err.find(L"无法读取"), std::wstring::npos) << testing::PrintToString(run.err);
     EXPECT_EQ(ReadBytes(dir.config()), stored);
+    // One that this user may not replace: missing rights, said at once.
+    if (linux_host::Immutable locked({dir.config()}); locked.made()) {
+        run = Cmd({L"set", L"START", L"False"}, dir.path());
+        ASSERT_TRUE(locked.Undo());
+        EXPECT_EQ(run.code, 3);
+        EXPECT_NE(run.err.find(L"没有写入权限"), std::wstring::npos) << testing::PrintToString(run.err);
+        EXPECT_EQ(ReadBytes(dir.config()), stored);
+    }
     EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
 }
 
@@ -189,7 +209,7 @@ TEST(CommandLine, CheckAgreesWithTheProfileReaderAndWarnsWhereDue) {
         fs::remove(dir.config(), ignored);
         if (!c.file.empty()) WriteBytes(dir.config(), c.file);
         const Outcome run = Cmd({L"check"}, dir.path());
-        EXPECT_EQ(run.code, 1) << testing::PrintToString(run.out);
+        EXPECT_EQ(run.code, 1) << testing::PrintToString(run.out) << testing::PrintToString(run.err);
         EXPECT_NE(run.out.find(c.warning), std::wstring::npos) << testing::PrintToString(run.out);
         EXPECT_NE(run.out.find(L"检查完毕：0 处不一致"), std::wstring::npos);
     }

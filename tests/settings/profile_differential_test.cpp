@@ -304,7 +304,7 @@ ProtectionSettings RandomRecord(std::mt19937& random) {
 }
 
 std::vector<ProtectionSettings> TypedRecords() {
-    std::vector<ProtectionSettings> records(9);
+    std::vector<ProtectionSettings> records(10);
     records[1] = {true, true, true, true, L"/防盗链.gif", {L"/img", L"/图片"}, {L"www.example.com"}};
     records[2].redirectFile = L"\"/x.gif\"";
     records[2].freePaths = {L"\"/q\"", L"'", L""};
@@ -325,6 +325,9 @@ std::vector<ProtectionSettings> TypedRecords() {
     records[7] = {false, false, false, false, text(998, 1), {text(996, 1)}, {text(0, 499)}};
     records[8].redirectFile = text(0, 500);
     records[8].freePaths = {text(1, 497), L"/after"};
+    // 999 bytes in quotes, double-byte within: far fewer than 999
+    // characters, so the reader keeps all of it.
+    records[9].redirectFile = L"\"" + text(1, 498) + L"\"";
     return records;
 }
 

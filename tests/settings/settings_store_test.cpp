@@ -273,6 +273,7 @@ TEST(SettingsStore, ASaveFindsAnotherProgramsChangeSinceItLastSawTheFile) {
          SaveResult::ChangedElsewhere},
         {"a list changed", "[SETTING]\r\nSTART=True\r\nRedirectFile=/a.gif\r\nFreePath=|/img|/pic|\r\n",
          SaveResult::ChangedElsewhere},
+        {"only the last key changed", stored + "FriendUrl=|www.example.com|\r\n", SaveResult::ChangedElsewhere},
         {"the file gone", "", SaveResult::ChangedElsewhere},
     };
     for (const Case& c : cases) {

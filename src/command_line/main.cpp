@@ -11,18 +11,22 @@
 #include "commands.h"
 #include "console.h"
 #include "settings_store.h"
+#include "version.h"
 
 namespace command_line {
 namespace {
 
+constexpr wchar_t kNameAndVersion[] = L"HotlinkConfigCmd " HOTLINK_VERSION;
+
 constexpr wchar_t kUsage[] =
-    L"HotlinkConfigCmd：在命令行中查看和修改防盗链过滤器的设置（Config.ini）。\n"
+    L"HotlinkConfigCmd " HOTLINK_VERSION L"：在命令行中查看和修改防盗链过滤器的设置（Config.ini）。\n"
     L"\n"
     L"  HotlinkConfigCmd check [/dir:文件夹]          按本机过滤器的读法检查 Config.ini\n"
     L"  HotlinkConfigCmd get [键] [/dir:文件夹]       显示全部设置，或一个键的值（列表每行一项）\n"
     L"  HotlinkConfigCmd set 键 值 [/dir:文件夹]      把开关设为 True 或 False，或设置 RedirectFile\n"
     L"  HotlinkConfigCmd add 键 项 [/dir:文件夹]      向 FreePath 或 FriendUrl 添加一项\n"
     L"  HotlinkConfigCmd remove 键 项 [/dir:文件夹]   从 FreePath 或 FriendUrl 移除一项\n"
+    L"  HotlinkConfigCmd --version                  显示程序名和版本\n"
     L"\n"
     L"键：START ProtectJpg ProtectGif ProtectJpeg RedirectFile FreePath FriendUrl（不分大小写）。\n"
     L"/dir:文件夹  Config.ini 所在的文件夹，默认为本程序所在的文件夹。\n"
@@ -36,6 +40,8 @@ bool IsHelp(const std::wstring& argument) {
     return argument == L"/?" || argument == L"-?" || argument == L"-h" || argument == L"--help" ||
            argument == L"/help" || argument == L"/HELP";
 }
+
+bool IsVersion(const std::wstring& argument) { return IsWord(argument, "--version") || IsWord(argument, "/version"); }
 
 // "/dir:FOLDER", "--dir=FOLDER": the folder; nothing for any other argument.
 bool TakeFolder(const std::wstring& argument, std::wstring& folder) {
@@ -58,6 +64,9 @@ int Run(int argc, wchar_t** argv) {
             options = false;
         } else if (options && IsHelp(argument)) {
             WriteLine(kUsage);
+            return kDone;
+        } else if (options && IsVersion(argument)) {
+            WriteLine(kNameAndVersion);
             return kDone;
         } else if (options && TakeFolder(argument, folder)) {
         } else if (command.empty()) {

@@ -13,6 +13,7 @@
 #include "linux_host.h"
 #include "settings_store.h"
 #include "test_files.h"
+#include "version.h"
 
 namespace {
 
@@ -158,11 +159,17 @@ TEST(CommandLine, BadInputIsOneLineOfErrorAndChangesNothing) {
     EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});
 }
 
-TEST(CommandLine, UsageAndTheProgramsOwnFolder) {
+TEST(CommandLine, UsageVersionAndTheProgramsOwnFolder) {
+    const std::wstring nameAndVersion = L"HotlinkConfigCmd " HOTLINK_VERSION;
     for (const wchar_t* help : {L"/?", L"--help"}) {
         const Outcome run = Cmd({help});
         EXPECT_EQ(run.code, 0);
-        EXPECT_TRUE(StartsWith(run.out, L"HotlinkConfigCmd：")) << testing::PrintToString(run.out);
+        EXPECT_TRUE(StartsWith(run.out, nameAndVersion + L"：")) << testing::PrintToString(run.out);
+    }
+    for (const wchar_t* version : {L"--version", L"/version"}) {
+        const Outcome run = Cmd({version});
+        EXPECT_EQ(run.code, 0);
+        EXPECT_EQ(run.out, nameAndVersion + L"\r\n");
     }
     // Without /dir: Config.ini beside the program.
     TempDir dir;

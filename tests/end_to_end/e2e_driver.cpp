@@ -631,6 +631,9 @@ void StartWatchdog() {
 // GoogleTest's own.
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // The editor asks for the highest rights the user has; started by this
+    // driver it runs with the driver's own, without a consent prompt.
+    SetEnvironmentVariableW(L"__COMPAT_LAYER", L"RunAsInvoker");
     Options& o = options();
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);

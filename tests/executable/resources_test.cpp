@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "version.h"
 
 namespace {
 
@@ -60,8 +61,8 @@ TEST_F(VersionInfoTest, ChineseStringsAndVersionNumbers) {
     EXPECT_EQ(String(L"FileDescription"), L"澜星V3.0设置");
     EXPECT_EQ(String(L"ProductName"), L"澜星图片防盗链设置");
     EXPECT_EQ(String(L"LegalCopyright"), L"保留所有权利。");
-    EXPECT_EQ(String(L"FileVersion"), L"3.0.0.0");
-    EXPECT_EQ(String(L"ProductVersion"), L"3.0.0.0");
+    EXPECT_EQ(String(L"FileVersion"), L"" HOTLINK_VERSION_QUAD);
+    EXPECT_EQ(String(L"ProductVersion"), L"" HOTLINK_VERSION_QUAD);
     EXPECT_EQ(String(L"InternalName"), L"HotlinkConfig");
     EXPECT_EQ(String(L"OriginalFilename"), L"HotlinkConfig.exe");
 
@@ -102,6 +103,31 @@ TEST(StartPictureResourceTest, IsTheGifFileByteForByte) {
     EXPECT_EQ(embedded.substr(0, 6), "GIF89a");
     EXPECT_EQ(static_cast<unsigned char>(embedded[6]) | static_cast<unsigned char>(embedded[7]) << 8, 300);
     EXPECT_EQ(static_cast<unsigned char>(embedded[8]) | static_cast<unsigned char>(embedded[9]) << 8, 300);
+}
+
+// The level of rights a program's manifest asks Windows for, as the loader
+// reads it from the manifest resource.
+std::string ExecutionLevel(const std::wstring& program) {
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return "(cannot load)";
+    std::string manifest;
+    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST)) {
+        manifest.assign(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found));
+    }
+    FreeLibrary(module);
+    const std::string attribute = "requestedExecutionLevel level=\"";
+    const size_t at = manifest.find(attribute);
+    if (at == std::string::npos) return "(none)";
+    const size_t begin = at + attribute.size();
+    return manifest.substr(begin, manifest.find('"', begin) - begin);
+}
+
+// The editor asks for the highest rights the user has: an administrator
+// consents once at start and may then write beside the filter. Scripts run
+// the console program with the rights they have.
+TEST(ManifestTest, TheEditorAsksForTheHighestRightsTheConsoleProgramForNone) {
+    EXPECT_EQ(ExecutionLevel(Executable()), "highestAvailable");
+    EXPECT_EQ(ExecutionLevel(Found(L"HotlinkConfigCmd.exe", HOTLINK_COMMAND_LINE)), "asInvoker");
 }
 
 }  // namespace

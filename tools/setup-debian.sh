@@ -10,6 +10,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth fonts-wqy-microhei fonts-wine
   locales imagemagick
+  python3 pandoc chromium chromium-driver python3-selenium
 )
 
 as_root() {

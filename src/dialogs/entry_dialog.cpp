@@ -24,7 +24,9 @@ void EntryDialog::cmdSave_Click() {
     const std::wstring text = Text(box_);
     if (const wchar_t* refusal = settings::ItemRefusal(list_, text)) {
         host().ShowMessage(hwnd(), refusal, L"错误");
-        FocusOn(box_);
+        // SetFocus, unlike the dialog manager's tabbing, leaves the box's
+        // selection alone.
+        SetFocus(Control(box_));
         return;
     }
     item = text;

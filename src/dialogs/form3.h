@@ -11,6 +11,9 @@ public:
     enum ControlId : int { Frame2 = 300, Label2, txtWeb, Label3, cmdSave, cmdCancal };
 
     explicit Form3(forms::Host& host);
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
 }  // namespace dialogs

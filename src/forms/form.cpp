@@ -1,7 +1,5 @@
 #include "form.h"
 
-#include <utility>
-
 #include "dpi.h"
 #include "resource.h"
 
@@ -25,31 +23,6 @@ const wchar_t* RegisterFormClass(HINSTANCE instance, WNDPROC proc, bool hasIcon)
     }
     wc.lpszClassName = name;
     return RegisterClassExW(&wc) ? name : nullptr;
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)), L'\0');
-    const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()) + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
-}
-
-// The size of a label's caption on one line in the label's font.
-SIZE TextExtent(HWND label) {
-    const std::wstring text = WindowText(label);
-    const handles::ScopedGetDC dc(label);
-    if (!dc.get()) return SIZE{};
-    const handles::ScopedSelectObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    RECT rect{};
-    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-}
-
-RECT RectInParent(HWND control) {
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
 }
 
 // What each kind of control is made of.
@@ -190,39 +163,15 @@ void Form::ApplyDpi(UINT dpi) {
     const SIZE outer = OuterSizeFor(client, Style(), ExStyle(), dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (size_t i = 0; i < layout_.controlCount; ++i) {
-        const ControlLayout& c = layout_.controls[i];
-        const RECT r = ControlRect(c, dpi);
-        const HWND control = Control(c.id);
+        const RECT r = ControlRect(layout_.controls[i], dpi);
+        const HWND control = Control(layout_.controls[i].id);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-        SIZE size{r.right - r.left, r.bottom - r.top};
-        if (c.state & kAutoSize) size = TextExtent(control);
-        SetWindowPos(control, nullptr, r.left, r.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    for (size_t i = 0; i < layout_.controlCount; ++i) {
-        if (layout_.controls[i].spokenBy) KeepBeneath(Control(layout_.controls[i].spokenBy));
+        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     font_.reset(font.release());  // the controls draw with the new font from now on
+    LRESULT ignored = 0;
+    OnMessage(kLaidOut, dpi, 0, ignored);
     InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void Form::KeepBeneath(HWND label) {
-    const RECT labelRect = RectInParent(label);
-    handles::AutoRegion region(CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top));
-    bool overlapped = false;
-    for (size_t i = 0; i < layout_.controlCount; ++i) {
-        const ControlLayout& c = layout_.controls[i];
-        if (c.kind == Kind::Label || c.kind == Kind::Frame) continue;
-        const RECT rect = RectInParent(Control(c.id));
-        RECT overlap{};
-        if (!IntersectRect(&overlap, &labelRect, &rect)) continue;
-        const handles::AutoRegion under(CreateRectRgn(overlap.left - labelRect.left, overlap.top - labelRect.top,
-                                             overlap.right - labelRect.left, overlap.bottom - labelRect.top));
-        CombineRgn(region.get(), region.get(), under.get(), RGN_DIFF);
-        overlapped = true;
-    }
-    // A label that reaches under nothing needs no region. The window owns a
-    // region it takes.
-    if (SetWindowRgn(label, overlapped ? region.get() : nullptr, TRUE) && overlapped) region.release();
 }
 
 void Form::SelectOption(int id) {
@@ -241,21 +190,12 @@ void Form::SelectOption(int id) {
 
 bool Form::IsChecked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void Form::Enable(int id, bool enabled) {
+std::wstring Form::Text(int id) const {
     const HWND control = Control(id);
-    // A control that loses its enabling while it has the focus hands the
-    // focus on, so that the keyboard keeps working.
-    const bool handOn = !enabled && GetFocus() == control;
-    EnableWindow(control, enabled);
-    if (handOn) SetFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
-}
-
-std::wstring Form::Text(int id) const { return WindowText(Control(id)); }
-
-void Form::FocusOn(int id) {
-    // SetFocus, unlike the dialog manager's tabbing, leaves an edit box's
-    // selection alone.
-    SetFocus(Control(id));
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)), L'\0');
+    const int got = GetWindowTextW(control, text.data(), static_cast<int>(text.size()) + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -282,6 +222,7 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; OnMessage(message, wParam, lParam, result)) return result;
     switch (message) {
         case WM_CREATE:
             return OnCreate();
@@ -295,15 +236,6 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-            return 0;
-        case WM_LBUTTONDOWN:
-            buttonDown_ = true;
-            return 0;
-        case WM_LBUTTONUP:
-            if (std::exchange(buttonDown_, false)) OnClick();
-            return 0;
-        case WM_PAINT:
-            OnPaintMessage();
             return 0;
         case WM_CLOSE:
             OnClose();
@@ -322,12 +254,7 @@ LRESULT Form::OnCreate() {
 }
 
 void Form::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
-    // Enter with no button focused comes from the dialog manager as IDOK
-    // without a control.
-    if (lParam == 0) {
-        if (LOWORD(wParam) == IDOK) OnEnterKey();
-        return;
-    }
+    if (lParam == 0) return;  // no control's
     const int id = LOWORD(wParam), code = HIWORD(wParam);
     const ControlLayout* c = Find(id);
     if (c && c->kind == Kind::OptionButton && code == BN_CLICKED) SelectOption(id);
@@ -346,15 +273,6 @@ LRESULT Form::OnColorStatic(HDC dc, HWND control) {
 void Form::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyDpi(dpi);
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Form::OnPaintMessage() {
-    PAINTSTRUCT paint;
-    const HDC dc = BeginPaint(hwnd_, &paint);
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    OnPaint(dc, client);
-    EndPaint(hwnd_, &paint);
 }
 
 void Form::OnClose() {

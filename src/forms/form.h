@@ -20,19 +20,18 @@ enum State : unsigned {
     kFirstFocus = 1u << 2,
     kBlueText = 1u << 3,
     kRedText = 1u << 4,
-    kAutoSize = 1u << 5,   // a label that takes the size of its one line of text
 };
 
 // One row of a window's description: the control's id (its name in code),
 // kind, container (the id of its frame, or 0 for the window), caption,
 // rectangle in twips relative to the container's outer top-left corner, and
-// initial state. A list box or text box, which has no caption of its own,
-// names the label whose text screen readers speak for it.
+// initial state.
 //
 // The rows stand in z-order, top first, as a dialog template's controls do,
 // and are created in that order: the controls that take the focus in the
-// order of the keyboard, each naming label just before its box (where
-// screen readers look for it), then the other labels, then the frames.
+// order of the keyboard, the label that names a list box or text box just
+// before it (where screen readers look for a name), then the other labels,
+// then the frames. A label never reaches over another control.
 struct ControlLayout {
     int id;
     Kind kind;
@@ -40,7 +39,6 @@ struct ControlLayout {
     const wchar_t* caption;
     int left, top, width, height;
     unsigned state;
-    int spokenBy = 0;
 };
 
 enum class Border { FixedSingle, FixedToolWindow, None };
@@ -57,9 +55,13 @@ struct FormLayout {
     size_t controlCount;
 };
 
+// Sent to a form's OnMessage once its controls are laid out for a DPI
+// (wParam): at creation and when the DPI changes.
+constexpr UINT kLaidOut = WM_APP + 1;
+
 // A top-level window built from its description. Subclasses handle events:
 // OnLoad before the window is first shown, OnCommand for the controls'
-// notifications.
+// notifications, OnMessage for anything else.
 class Form {
 public:
     Form(const FormLayout& layout, Host& host);
@@ -87,22 +89,16 @@ protected:
 
     virtual void OnLoad() {}
     virtual void OnCommand(int /*id*/, int /*code*/) {}
-    // A click on the window's own surface: the left button pressed and
-    // released on it.
-    virtual void OnClick() {}
-    // Enter pressed while no button has the focus.
-    virtual void OnEnterKey() {}
-    // Draws over the background of the client area.
-    virtual void OnPaint(HDC /*dc*/, const RECT& /*client*/) {}
+    // Any message, before the layer handles it: true when the window has
+    // handled it, with `result` the message's result.
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
+        return false;
+    }
 
     // Selects an option button and moves its group's one tab stop onto it.
     void SelectOption(int id);
     bool IsChecked(int id) const;
-    void Enable(int id, bool enabled);
     std::wstring Text(int id) const;
-    // Puts the focus in a control and leaves its text, caret and selection
-    // as they are.
-    void FocusOn(int id);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -112,14 +108,10 @@ private:
     void OnCommandMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnColorStatic(HDC dc, HWND control);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
-    void OnPaintMessage();
     void OnClose();
 
     bool CreateControls();
     void ApplyDpi(UINT dpi);
-    // Keeps a label that stands above other controls in z-order from
-    // drawing over them: its window region leaves out where they lie.
-    void KeepBeneath(HWND label);
     const ControlLayout* Find(int id) const;
     // A control's rectangle in pixels of the window's client area at a DPI.
     RECT ControlRect(const ControlLayout& control, UINT dpi) const;
@@ -132,7 +124,6 @@ private:
     HWND owner_ = nullptr;
     handles::AutoFont font_;
     bool quitOnDestroy_ = false;
-    bool buttonDown_ = false;
 };
 
 }  // namespace forms

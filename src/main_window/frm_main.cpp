@@ -137,8 +137,15 @@ void frmMain::AddFromDialog(int list) {
     }
 }
 
-void frmMain::EnableRemoveIfSelected(int list, int removeButton) {    // A single-selection list: its one selected item is the first one.
-    if (SendMessageW(Control(list), LB_GETCURSEL, 0, 0) != LB_ERR) Enable(removeButton, true);
+void frmMain::EnableRemoveIfSelected(int list, int removeButton) {
+    if (SendMessageW(Control(list), LB_GETCURSEL, 0, 0) != LB_ERR) EnableRemove(removeButton, true);
+}
+
+void frmMain::EnableRemove(int removeButton, bool enabled) {
+    const HWND button = Control(removeButton);
+    const bool handOn = !enabled && GetFocus() == button;
+    EnableWindow(button, enabled);
+    if (handOn) SetFocus(GetNextDlgTabItem(hwnd(), button, FALSE));
 }
 
 void frmMain::RemoveSelected(int list, int removeButton) {
@@ -148,7 +155,7 @@ void frmMain::RemoveSelected(int list, int removeButton) {
         SendMessageW(box, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
         SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     }
-    Enable(removeButton, false);
+    EnableRemove(removeButton, false);
 }
 
 void frmMain::FillList(int list, const std::vector<std::wstring>& items) {

@@ -70,6 +70,9 @@ private:
     template <class Dialog>
     void AddFromDialog(int list);
     void EnableRemoveIfSelected(int list, int removeButton);
+    // A remove button that loses its enabling while it has the focus hands
+    // the focus on, so that the keyboard keeps working.
+    void EnableRemove(int removeButton, bool enabled);
     void RemoveSelected(int list, int removeButton);
     void FillList(int list, const std::vector<std::wstring>& items);
     std::vector<std::wstring> ListItems(int list) const;

@@ -1,5 +1,7 @@
 #include "frm_begin.h"
 
+#include <utility>
+
 #include "host.h"
 #include "start_picture.h"
 
@@ -20,10 +22,28 @@ frmBegin::frmBegin(forms::Host& host, bool anotherInstanceRunning)
 
 void frmBegin::OnLoad() { Form_Load(); }
 
-void frmBegin::OnClick() { Form_Click(); }
-
-// Enter does what a click does, for those who work from the keyboard.
-void frmBegin::OnEnterKey() { Form_Click(); }
+bool frmBegin::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            buttonDown_ = true;
+            return true;
+        case WM_LBUTTONUP:
+            // A click: the left button pressed and released on the picture.
+            if (std::exchange(buttonDown_, false)) Form_Click();
+            return true;
+        case WM_COMMAND:
+            // Enter, which the dialog manager sends as IDOK from no control,
+            // does what a click does, for those who work from the keyboard.
+            if (lParam != 0 || LOWORD(wParam) != IDOK) return false;
+            Form_Click();
+            return true;
+        case WM_PAINT:
+            Form_Paint();
+            return true;
+    }
+    return false;
+}
 
 void frmBegin::Form_Load() {
     if (anotherInstanceRunning_) return;
@@ -48,11 +68,20 @@ void frmBegin::Form_Click() {
     Close();
 }
 
-void frmBegin::OnPaint(HDC dc, const RECT& client) {
+void frmBegin::Form_Paint() {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd(), &paint);
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    DrawPicture(dc, client);
+    EndPaint(hwnd(), &paint);
+}
+
+void frmBegin::DrawPicture(HDC dc, RECT client) const {
     const int width = client.right - client.left, height = client.bottom - client.top;
     if (!picture_) {
         // Should the picture be missing, the instruction still stands.
-        DrawTextW(dc, kInstruction, -1, const_cast<RECT*>(&client), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        DrawTextW(dc, kInstruction, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         return;
     }
     BITMAP info{};

@@ -26,15 +26,17 @@ public:
 
 protected:
     void OnLoad() override;
-    void OnClick() override;
-    void OnEnterKey() override;
-    void OnPaint(HDC dc, const RECT& client) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void Form_Load();
     void Form_Click();
+    void Form_Paint();
+    void DrawPicture(HDC dc, RECT client) const;
 
     bool anotherInstanceRunning_;
+    // The left button went down on the window: its release is a click.
+    bool buttonDown_ = false;
     handles::AutoBitmap picture_;
     // The main window lives on after this window has closed.
     std::unique_ptr<main_window::frmMain> main_;

@@ -173,7 +173,7 @@ TEST_F(Form2Test, CancelAddsNothing) {
 
 TEST_F(Form3Test, IsLaidOutAsDescribedWithTheFocusOnCancel) {
     ExpectLaidOut(*dialog, {265, 109},
-                  {{Form3::Frame2, {8, 8, 257, 73}}, {Form3::Label2, {16, 27, 65, 44}},
+                  {{Form3::Frame2, {8, 8, 257, 73}}, {Form3::Label2, {16, 27, 64, 44}},
                    {Form3::txtWeb, {64, 24, 249, 42}}, {Form3::cmdSave, {136, 80, 193, 102}},
                    {Form3::cmdCancal, {200, 80, 257, 102}}},
                   {{Form3::Frame2, L"友情站点"}, {Form3::Label2, L"HTTP://"}, {Form3::txtWeb, L""},
@@ -192,7 +192,8 @@ TEST_F(Form3Test, IsLaidOutAsDescribedWithTheFocusOnCancel) {
     EXPECT_GT(hint.right - hint.left, 100);
     EXPECT_LT(hint.right, frame.right);
     EXPECT_LT(hint.bottom, frame.bottom);
-    // "HTTP://" reaches under the text box, which lies above it.
+    // "HTTP://" stands after the text box in z-order: the box is named by
+    // its hint, which comes just before it.
     bool labelBelow = false;
     for (HWND w = GetWindow(Control(Form3::txtWeb), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
         labelBelow = labelBelow || w == Control(Form3::Label2);

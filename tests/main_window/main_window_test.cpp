@@ -78,12 +78,12 @@ TEST_F(MainWindowTest, IsLaidOutAsDescribedAt96Dpi) {
     if (forms::DpiOf(window->hwnd()) != 96) GTEST_SKIP() << "the rectangles below are for a display at 96 DPI";
     const std::map<int, RECT> expected = {
         {Frame1, {4, 7, 309, 48}},          {Option1, {20, 20, 117, 45}},      {Option2, {164, 20, 261, 45}},
-        {Frame2, {4, 56, 309, 113}},        {Label1, {12, 72, 293, 89}},       {Check1_0, {20, 88, 77, 105}},
+        {Frame2, {4, 56, 309, 113}},        {Label1, {12, 72, 293, 88}},       {Check1_0, {20, 88, 77, 105}},
         {Check1_1, {100, 88, 157, 105}},    {Check1_2, {180, 88, 237, 105}},   {Frame5, {4, 120, 309, 177}},
-        {Label4, {12, 136, 301, 153}},      {txtRedirectFile, {12, 152, 301, 170}},
-        {Frame3, {4, 184, 309, 305}},       {Label2, {12, 200, 301, 233}},     {List1, {12, 232, 237, 296}},
+        {Label4, {12, 136, 301, 152}},      {txtRedirectFile, {12, 152, 301, 170}},
+        {Frame3, {4, 184, 309, 305}},       {Label2, {12, 200, 301, 232}},     {List1, {12, 232, 237, 296}},
         {cmdAddPath, {244, 232, 301, 252}}, {cmdDelPath, {244, 256, 301, 276}},
-        {Frame4, {4, 312, 309, 417}},       {Label3, {12, 328, 301, 353}},     {List2, {12, 344, 237, 408}},
+        {Frame4, {4, 312, 309, 417}},       {Label3, {12, 328, 301, 344}},     {List2, {12, 344, 237, 408}},
         {cmdAddWeb, {244, 344, 301, 364}},  {cmdDelWeb, {244, 368, 301, 388}},
         {cmdOK, {96, 424, 161, 449}},       {CmdCancel, {168, 424, 233, 449}}, {cmdSave, {240, 424, 305, 449}},
     };
@@ -391,6 +391,31 @@ TEST_F(MainWindowTest, TextThatTheFileCannotHoldIsRefusedBeforeSaving) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find(L"/\U0001F600"), std::wstring::npos);
     EXPECT_EQ(ReadBytes(dir.config()), kStored);
+}
+
+// A label reaches over no other control of its window: drawn above one, it
+// would hide a part of it. (Frames hold the controls, and do not count.)
+TEST_F(MainWindowTest, NoLabelReachesOverAnotherControl) {
+    Open();
+    dialogs::Form2 form2(host);
+    dialogs::Form3 form3(host);
+    ASSERT_TRUE(form2.Load(window->hwnd()));
+    ASSERT_TRUE(form3.Load(window->hwnd()));
+    const auto isFrame = [](HWND w) { return (GetWindowLongPtrW(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX; };
+    for (const HWND form : {window->hwnd(), form2.hwnd(), form3.hwnd()}) {
+        for (HWND label = GetWindow(form, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
+            if (form_driving::ClassOf(label) != L"Static") continue;
+            const RECT at = form_driving::RectInParent(label);
+            for (HWND other = GetWindow(form, GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT)) {
+                const RECT there = form_driving::RectInParent(other);
+                RECT overlap{};
+                if (other == label || (form_driving::ClassOf(other) == L"Button" && isFrame(other))) continue;
+                EXPECT_FALSE(IntersectRect(&overlap, &at, &there))
+                    << testing::PrintToString(form_driving::TextOf(label)) << " reaches over "
+                    << testing::PrintToString(form_driving::TextOf(other));
+            }
+        }
+    }
 }
 
 // The name the accessibility layer gives a window, as a screen reader asks

@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "handles.h"
+
 namespace forms {
 namespace {
 
@@ -11,9 +13,8 @@ Function User32Function(const char* name) {
 }
 
 UINT ScreenDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const handles::ScopedGetDC screen(nullptr);
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 

@@ -40,11 +40,14 @@ private:
 };
 
 using FileHandle = Owned<HANDLE, CloseHandle>;
+// A kernel object other than a file: a process, a thread, a mutex, an event.
+using KernelObject = Owned<HANDLE, CloseHandle>;
 using SearchHandle = Owned<HANDLE, FindClose>;
 using AutoFont = Owned<HFONT, DeleteObject>;
 using AutoBitmap = Owned<HBITMAP, DeleteObject>;
 using AutoRegion = Owned<HRGN, DeleteObject>;
 using MemoryDC = Owned<HDC, DeleteDC>;
+using LoadedModule = Owned<HMODULE, FreeLibrary>;
 
 // A window's device context from GetDC, released again.
 class ScopedGetDC {

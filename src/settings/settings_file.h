@@ -37,6 +37,19 @@ enum class ErrorKind {
 };
 ErrorKind KindOf(ErrorCode error);
 
+// The platform's codes that mean each kind, for KindOf.
+struct CodeKind {
+    ErrorCode code;
+    ErrorKind kind;
+};
+template <size_t N>
+ErrorKind KindIn(const CodeKind (&kinds)[N], ErrorCode error) {
+    for (const CodeKind& k : kinds) {
+        if (k.code == error) return k.kind;
+    }
+    return ErrorKind::Other;
+}
+
 // The system's own words for an error, on one line.
 std::wstring ErrorText(ErrorCode error);
 

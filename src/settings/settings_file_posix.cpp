@@ -109,18 +109,12 @@ FileState Inspect(const NativePath& file, ErrorCode& error) {
 }
 
 ErrorKind KindOf(ErrorCode error) {
-    constexpr struct {
-        int code;
-        ErrorKind kind;
-    } kKinds[] = {
+    constexpr CodeKind kKinds[] = {
         {EACCES, ErrorKind::NoPermission}, {EPERM, ErrorKind::NoPermission}, {EROFS, ErrorKind::NoPermission},
         {EBUSY, ErrorKind::InUse},         {ETXTBSY, ErrorKind::InUse},       {ENOSPC, ErrorKind::DiskFull},
         {EDQUOT, ErrorKind::DiskFull},
     };
-    for (const auto& k : kKinds) {
-        if (static_cast<ErrorCode>(k.code) == error) return k.kind;
-    }
-    return ErrorKind::Other;
+    return KindIn(kKinds, error);
 }
 
 std::wstring ErrorText(ErrorCode error) {

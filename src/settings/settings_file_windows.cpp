@@ -272,19 +272,13 @@ FileState Inspect(const NativePath& file, ErrorCode& error) {
 }
 
 ErrorKind KindOf(ErrorCode error) {
-    constexpr struct {
-        DWORD code;
-        ErrorKind kind;
-    } kKinds[] = {
+    constexpr CodeKind kKinds[] = {
         {ERROR_ACCESS_DENIED, ErrorKind::NoPermission},   {ERROR_PRIVILEGE_NOT_HELD, ErrorKind::NoPermission},
         {ERROR_SHARING_VIOLATION, ErrorKind::InUse},      {ERROR_LOCK_VIOLATION, ErrorKind::InUse},
         {ERROR_USER_MAPPED_FILE, ErrorKind::InUse},       {ERROR_UNABLE_TO_REMOVE_REPLACED, ErrorKind::InUse},
         {ERROR_DISK_FULL, ErrorKind::DiskFull},           {ERROR_HANDLE_DISK_FULL, ErrorKind::DiskFull},
     };
-    for (const auto& k : kKinds) {
-        if (k.code == error) return k.kind;
-    }
-    return ErrorKind::Other;
+    return KindIn(kKinds, error);
 }
 
 std::wstring ErrorText(ErrorCode error) {

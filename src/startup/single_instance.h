@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "handles.h"
+
 namespace startup {
 
 // Tells whether another copy of the program runs in this user's session.
@@ -17,7 +19,7 @@ public:
     bool another_running() const { return anotherRunning_; }
 
 private:
-    HANDLE mutex_ = nullptr;
+    handles::KernelObject mutex_;
     bool anotherRunning_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "handles.h"
 #include "linux_host.h"
 #include "settings_store.h"
 #include "test_files.h"
@@ -141,10 +142,10 @@ TEST(CommandLine, BadInputIsOneLineOfErrorAndChangesNothing) {
     EXPECT_EQ(run.code, 3);
     EXPECT_NE(run.err.find(L"只读"), std::wstring::npos) << testing::PrintToString(run.err);
     SetFileAttributesW(dir.config().c_str(), FILE_ATTRIBUTE_NORMAL);
-    const HANDLE held = CreateFileW(dir.config().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    handles::FileHandle held(CreateFileW(dir.config().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.valid());
     run = Cmd({L"add", L"FreePath", L"/new"}, dir.path());
-    CloseHandle(held);
+    held.Close();
     EXPECT_EQ(run.code, 3);
     EXPECT_NE(run.err.find(L"无法读取"), std::wstring::npos) << testing::PrintToString(run.err);
     EXPECT_EQ(ReadBytes(dir.config()), stored);

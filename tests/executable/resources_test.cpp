@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "handles.h"
 #include "resource.h"
 #include "version.h"
 
@@ -86,15 +87,14 @@ TEST(StartPictureResourceTest, IsTheGifFileByteForByte) {
     ASSERT_TRUE(file) << HOTLINK_START_PICTURE;
     const std::string expected{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 
-    HMODULE module = LoadLibraryExW(Executable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(module, nullptr) << GetLastError();
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDR_START_PICTURE), RT_RCDATA);
+    const handles::LoadedModule module(LoadLibraryExW(Executable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module.valid()) << GetLastError();
+    HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(IDR_START_PICTURE), RT_RCDATA);
     ASSERT_NE(found, nullptr);
-    const DWORD size = SizeofResource(module, found);
-    const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    const DWORD size = SizeofResource(module.get(), found);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(module.get(), found)));
     ASSERT_NE(bytes, nullptr);
     const std::string embedded(bytes, size);
-    FreeLibrary(module);
 
     EXPECT_EQ(embedded.size(), expected.size());
     EXPECT_TRUE(embedded == expected) << "the embedded picture differs from " << HOTLINK_START_PICTURE;
@@ -108,13 +108,13 @@ TEST(StartPictureResourceTest, IsTheGifFileByteForByte) {
 // The level of rights a program's manifest asks Windows for, as the loader
 // reads it from the manifest resource.
 std::string ExecutionLevel(const std::wstring& program) {
-    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const handles::LoadedModule module(LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module) return "(cannot load)";
     std::string manifest;
-    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST)) {
-        manifest.assign(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found));
+    if (HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(1), RT_MANIFEST)) {
+        manifest.assign(static_cast<const char*>(LockResource(LoadResource(module.get(), found))),
+                        SizeofResource(module.get(), found));
     }
-    FreeLibrary(module);
     const std::string attribute = "requestedExecutionLevel level=\"";
     const size_t at = manifest.find(attribute);
     if (at == std::string::npos) return "(none)";

@@ -225,10 +225,11 @@ TEST_F(HostileFileTest, FilesThatCannotBeWritten) {
         SCOPED_TRACE(sharing);
         host.messages.clear();
         Open(stored);
-        const HANDLE held = CreateFileW(dir.config().c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        handles::FileHandle held(
+            CreateFileW(dir.config().c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
         Apply();
-        CloseHandle(held);
+        held.Close();
         EXPECT_EQ(host.messages, failed(L"Config.ini 正被其他程序使用：请关闭该程序后再试。"));
         EXPECT_EQ(ReadBytes(dir.config()), stored);
         EXPECT_EQ(testing_files::Entries(dir.path()), std::vector<std::string>{"Config.ini"});

@@ -23,6 +23,8 @@
 #include <map>
 #include <string>
 
+#include "handles.h"
+
 namespace {
 
 constexpr const char* kKeys[] = {"START", "ProtectJpg", "ProtectGif", "ProtectJpeg",
@@ -34,9 +36,17 @@ HANDLE Event(const std::string& events, const char* which) {
     return OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, (events + "." + which).c_str());
 }
 
+// The two events, owned.
+struct Events {
+    explicit Events(const std::string& name) : ready(Event(name, "ready")), stop(Event(name, "stop")) {}
+    bool valid() const { return ready.valid() && stop.valid(); }
+    handles::KernelObject ready, stop;
+};
+
 int Read(const std::string& file, const std::string& events) {
-    const HANDLE ready = Event(events, "ready"), stop = Event(events, "stop");
-    if (!ready || !stop) return 3;
+    const Events named(events);
+    if (!named.valid()) return 3;
+    const HANDLE ready = named.ready.get(), stop = named.stop.get();
     long passes = 0, missing = 0, refused = 0;
     std::map<std::string, long> seen;
     char buffer[1000];
@@ -60,16 +70,17 @@ int Read(const std::string& file, const std::string& events) {
 }
 
 int Hold(const std::string& file, const std::string& events, DWORD burst, DWORD gap) {
-    const HANDLE ready = Event(events, "ready"), stop = Event(events, "stop");
-    if (!ready || !stop) return 3;
+    const Events named(events);
+    if (!named.valid()) return 3;
+    const HANDLE ready = named.ready.get(), stop = named.stop.get();
     long passes = 0;
     do {
-        const HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-        if (held != INVALID_HANDLE_VALUE) {
+        handles::FileHandle held(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
+        if (held.valid()) {
             if (++passes == 1) SetEvent(ready);
             const DWORD stopped = WaitForSingleObject(stop, burst);
-            CloseHandle(held);
+            held.Close();
             if (stopped == WAIT_OBJECT_0) break;
         }
     } while (WaitForSingleObject(stop, gap) == WAIT_TIMEOUT);

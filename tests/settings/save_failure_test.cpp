@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "handles.h"
 #else
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -108,10 +110,10 @@ TEST(SaveFailure, ReplacedFileKeepsItsMode) {
 TEST(SaveFailure, FileHeldOpenWithoutSharing) {
     TempDir dir;
     WriteBytes(dir.config(), kStored);
-    const HANDLE held = CreateFileW(dir.config().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    handles::FileHandle held(CreateFileW(dir.config().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.valid());
     EXPECT_FALSE(SaveSettings(Changed(), dir.path()));
-    CloseHandle(held);
+    held.Close();
     EXPECT_EQ(ReadBytes(dir.config()), kStored);
     EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Config.ini"});
 }

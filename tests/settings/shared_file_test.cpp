@@ -19,6 +19,7 @@
 
 #include "child_process.h"
 #include "gbk_text.h"
+#include "handles.h"
 #include "settings_store.h"
 #include "test_files.h"
 
@@ -271,10 +272,10 @@ TEST(SharedFile, AFileThatMayNotBeReplacedFailsTheSaveAtOnce) {
     {
         const DeniedToEveryone file(dir.config(), DELETE), folder(dir.path(), FILE_DELETE_CHILD);
         ASSERT_TRUE(file.made() && folder.made());
-        const HANDLE probe = CreateFileW(dir.config().c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe != INVALID_HANDLE_VALUE) {
-            CloseHandle(probe);
+        const handles::FileHandle probe(CreateFileW(dir.config().c_str(), DELETE,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr));
+        if (probe.valid()) {
             GTEST_SKIP() << "this system does not hold to access lists (Wine does not): checked on Windows only";
         }
         const auto report = settings::SaveSettings(Record(false), dir.path());

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "dpi.h"
 #include "form_driving.h"
 #include "frm_begin.h"
+#include "handles.h"
 #include "single_instance.h"
 #include "start_picture.h"
 
@@ -81,30 +84,14 @@ TEST_F(FrmBeginTest, StandsBorderlessAndTopmostInTheMiddleOfTheScreen) {
 }
 
 TEST_F(FrmBeginTest, ThePictureFillsTheWindow) {
-    const HBITMAP picture = startup::LoadStartPicture(GetModuleHandleW(nullptr));
-    ASSERT_NE(picture, nullptr);
-    DIBSECTION info{};
-    ASSERT_EQ(GetObjectW(picture, sizeof info, &info), static_cast<int>(sizeof info));
-    EXPECT_EQ(info.dsBm.bmWidth, 300);
-    EXPECT_EQ(info.dsBm.bmHeight, 300);
-    ASSERT_EQ(info.dsBm.bmBitsPixel, 8);
-    // The picture's colours: the bitmap's table, an index a pixel.
-    RGBQUAD table[256] = {};
-    const HDC memory = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(memory, picture);
-    const UINT colourCount = GetDIBColorTable(memory, 0, 256, table);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    ASSERT_GT(colourCount, 16u) << "a real picture, not a blank";
-    const auto* indices = static_cast<const BYTE*>(info.dsBm.bmBits);
-    const auto colourAt = [&](int x, int y) {
-        const RGBQUAD& c = table[indices[y * info.dsBm.bmWidthBytes + x]];
-        return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
-    };
+    const handles::AutoBitmap picture(startup::LoadStartPicture(GetModuleHandleW(nullptr)));
+    const std::vector<COLORREF> colours = window_driving::ColoursOf(picture.get());
+    ASSERT_EQ(colours.size(), 300u * 300u) << "an indexed picture of 300 x 300";
+    ASSERT_GT(std::set<COLORREF>(colours.begin(), colours.end()).size(), 16u) << "a real picture, not a blank";
 
     Open();
     // What the window shows is the picture, pixel for pixel: all of the
-    // window copied from the screen into 32 bits a pixel.
+    // window copied from its device context into 32 bits a pixel.
     BITMAPINFO shot{};
     shot.bmiHeader.biSize = sizeof shot.bmiHeader;
     shot.bmiHeader.biWidth = 300;
@@ -112,25 +99,20 @@ TEST_F(FrmBeginTest, ThePictureFillsTheWindow) {
     shot.bmiHeader.biPlanes = 1;
     shot.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    const HBITMAP copy = CreateDIBSection(nullptr, &shot, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(copy, nullptr);
-    const HDC screen = GetDC(begin->hwnd());
-    const HDC target = CreateCompatibleDC(screen);
-    const HGDIOBJ previous = SelectObject(target, copy);
-    ASSERT_TRUE(BitBlt(target, 0, 0, 300, 300, screen, 0, 0, SRCCOPY));
-    GdiFlush();
-    int differing = 0;
-    for (int y = 0; y < 300; ++y) {
-        for (int x = 0; x < 300; ++x) {
-            const DWORD p = static_cast<const DWORD*>(bits)[y * 300 + x];
-            differing += RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) != colourAt(x, y);
-        }
+    const handles::AutoBitmap copy(CreateDIBSection(nullptr, &shot, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(copy.valid());
+    const handles::ScopedGetDC screen(begin->hwnd());
+    const handles::MemoryDC target(CreateCompatibleDC(screen.get()));
+    {
+        const handles::ScopedSelectObject selected(target.get(), copy.get());
+        ASSERT_TRUE(BitBlt(target.get(), 0, 0, 300, 300, screen.get(), 0, 0, SRCCOPY));
+        GdiFlush();
     }
-    SelectObject(target, previous);
-    DeleteDC(target);
-    ReleaseDC(begin->hwnd(), screen);
-    DeleteObject(copy);
-    DeleteObject(picture);
+    int differing = 0;
+    for (size_t i = 0; i < colours.size(); ++i) {
+        const DWORD p = static_cast<const DWORD*>(bits)[i];
+        differing += RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) != colours[i];
+    }
     EXPECT_EQ(differing, 0);
 }
 

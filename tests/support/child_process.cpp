@@ -1,15 +1,16 @@
 #include "child_process.h"
 
 #include <atomic>
-#include <string>
 
 #include "test_files.h"
 
 namespace testing_files {
 namespace {
 
-// An argument as the C runtime's command-line parser gives it back.
+// An argument as the C runtime's command-line parser gives it back; as it
+// stands where it needs no quotes.
 std::wstring Quoted(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
     std::wstring quoted = L"\"";
     size_t backslashes = 0;
     for (const wchar_t c : argument) {
@@ -39,54 +40,69 @@ std::filesystem::path FreshName(const wchar_t* what) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::wstring>& arguments)
-    : outputFile_(FreshName(L".out")), errorFile_(FreshName(L".err")) {
+ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::wstring>& arguments,
+                 const StartOptions& options) {
     std::wstring commandLine = Quoted(program.native());
     for (const auto& argument : arguments) commandLine += L" " + Quoted(argument);
-    const HANDLE input = InheritableFile(L"NUL", GENERIC_READ, OPEN_EXISTING);
-    const HANDLE output = InheritableFile(outputFile_, GENERIC_WRITE, CREATE_ALWAYS);
-    const HANDLE errors = InheritableFile(errorFile_, GENERIC_WRITE, CREATE_ALWAYS);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = errors;
+    handles::FileHandle input, output, errors;
+    if (options.captureOutput) {
+        outputFile_ = FreshName(L".out");
+        errorFile_ = FreshName(L".err");
+        input.reset(InheritableFile(L"NUL", GENERIC_READ, OPEN_EXISTING));
+        output.reset(InheritableFile(outputFile_, GENERIC_WRITE, CREATE_ALWAYS));
+        errors.reset(InheritableFile(errorFile_, GENERIC_WRITE, CREATE_ALWAYS));
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = input.get();
+        startup.hStdOutput = output.get();
+        startup.hStdError = errors.get();
+    }
+    const std::wstring folder = options.folder.native();
     PROCESS_INFORMATION info{};
-    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       nullptr, &startup, &info)) {
-        process_ = info.hProcess;
-        CloseHandle(info.hThread);
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, options.captureOutput,
+                       options.captureOutput ? CREATE_NO_WINDOW : 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                       &startup, &info)) {
+        process_.reset(info.hProcess);
+        handles::KernelObject(info.hThread).Close();
+        id_ = info.dwProcessId;
     } else {
         errors_ = "(the test could not start it: error " + std::to_string(GetLastError()) + ")";
-    }
-    for (const HANDLE handle : {input, output, errors}) {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
 }
 
 ChildProcess::~ChildProcess() {
-    if (process_) Wait(0);
-    DeleteFileW(outputFile_.c_str());
-    DeleteFileW(errorFile_.c_str());
+    if (Running()) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+    if (!outputFile_.empty()) DeleteFileW(outputFile_.c_str());
+    if (!errorFile_.empty()) DeleteFileW(errorFile_.c_str());
+}
+
+std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs) const {
+    DWORD code = 0;
+    if (!started() || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process_.get(), &code)) {
+        return std::nullopt;
+    }
+    return code;
 }
 
 int ChildProcess::Wait(DWORD timeoutMs) {
-    if (!process_) return -1;
-    DWORD code = static_cast<DWORD>(-1);
-    const bool ended = WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
-    if (!ended) {
-        TerminateProcess(process_, code);
-        WaitForSingleObject(process_, INFINITE);
-    } else {
-        GetExitCodeProcess(process_, &code);
+    if (!started()) return -1;
+    const std::optional<DWORD> code = WaitForExit(timeoutMs);
+    if (!code) {
+        TerminateProcess(process_.get(), static_cast<UINT>(-1));
+        WaitForSingleObject(process_.get(), INFINITE);
     }
-    CloseHandle(process_);
-    process_ = nullptr;
-    output_ = ReadBytes(outputFile_);
-    errors_ = ReadBytes(errorFile_);
-    if (!ended) errors_ += "(the test ended it after " + std::to_string(timeoutMs) + " ms)";
-    return static_cast<int>(code);
+    process_.reset();
+    if (!outputFile_.empty()) {
+        output_ = ReadBytes(outputFile_);
+        errors_ = ReadBytes(errorFile_);
+    }
+    if (!code) errors_ += "(the test ended it after " + std::to_string(timeoutMs) + " ms)";
+    return code ? static_cast<int>(*code) : -1;
 }
 
 std::filesystem::path Companion(const wchar_t* name, const wchar_t* built) {
@@ -99,14 +115,8 @@ std::filesystem::path Companion(const wchar_t* name, const wchar_t* built) {
 CompanionEvents::CompanionEvents() {
     static std::atomic<unsigned> counter{0};
     name_ = L"hotlink-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
-    ready_ = CreateEventW(nullptr, TRUE, FALSE, (name_ + L".ready").c_str());
-    stop_ = CreateEventW(nullptr, TRUE, FALSE, (name_ + L".stop").c_str());
-}
-
-CompanionEvents::~CompanionEvents() {
-    for (const HANDLE event : {ready_, stop_}) {
-        if (event) CloseHandle(event);
-    }
+    ready_.reset(CreateEventW(nullptr, TRUE, FALSE, (name_ + L".ready").c_str()));
+    stop_.reset(CreateEventW(nullptr, TRUE, FALSE, (name_ + L".stop").c_str()));
 }
 
 }  // namespace testing_files

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "child_process.h"
 #include "test_files.h"
 #include "window_driving.h"
 
@@ -38,17 +39,11 @@ int Run(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
     std::ofstream(script, std::ios::binary) << "(" << utf8(commandLine) << ")\necho $? >'" << utf8(unixStatus)
                                             << ".part'\nmv '" << utf8(unixStatus) << ".part' '"
                                             << utf8(unixStatus) << "'\n";
-    std::wstring command = L"/bin/sh " + unixScript;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    testing_files::ChildProcess shell(L"/bin/sh", {unixScript}, {{}, false});
+    shell.Release();
     int code = -1;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-        if (window_driving::WaitFor([&] { return std::filesystem::exists(status); }, timeout)) {
-            code = std::stoi("0" + testing_files::ReadBytes(status));
-        }
+    if (shell.errors().empty() && window_driving::WaitFor([&] { return std::filesystem::exists(status); }, timeout)) {
+        code = std::stoi("0" + testing_files::ReadBytes(status));
     }
     std::error_code ignored;
     std::filesystem::remove(script, ignored);

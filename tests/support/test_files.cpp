@@ -12,6 +12,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "child_process.h"
+#include "handles.h"
 #else
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,8 +43,8 @@ std::wstring Extended(const fs::path& path) { return L"\\\\?\\" + path.native();
 
 void RemoveTree(const std::wstring& extended) {
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((extended + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    const handles::SearchHandle search(FindFirstFileW((extended + L"\\*").c_str(), &found));
+    if (search.valid()) {
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
@@ -52,8 +55,7 @@ void RemoveTree(const std::wstring& extended) {
             } else {
                 DeleteFileW(child.c_str());
             }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+        } while (FindNextFileW(search.get(), &found));
     }
     RemoveDirectoryW(extended.c_str());
 }
@@ -115,20 +117,8 @@ void MakeReadOnly(const fs::path& file) {
 
 int RunProgram(const fs::path& program) {
 #ifdef _WIN32
-    std::wstring commandLine = L"\"" + program.native() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return -1;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    ChildProcess process(program, {}, {{}, false});
+    return process.Wait(INFINITE);
 #else
     const pid_t child = fork();
     if (child == 0) {

@@ -229,6 +229,26 @@ bool SaveBmp(const Picture& picture, const std::wstring& file) {
     return saved;
 }
 
+std::vector<COLORREF> ColoursOf(HBITMAP indexed) {
+    DIBSECTION dib{};
+    if (GetObjectW(indexed, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 8) return {};
+    RGBQUAD table[256] = {};
+    {
+        const handles::MemoryDC memory(CreateCompatibleDC(nullptr));
+        const handles::ScopedSelectObject selected(memory.get(), indexed);
+        if (GetDIBColorTable(memory.get(), 0, 256, table) == 0) return {};
+    }
+    const auto* indices = static_cast<const BYTE*>(dib.dsBm.bmBits);
+    std::vector<COLORREF> colours;
+    for (int y = 0; y < dib.dsBm.bmHeight; ++y) {
+        for (int x = 0; x < dib.dsBm.bmWidth; ++x) {
+            const RGBQUAD& c = table[indices[y * dib.dsBm.bmWidthBytes + x]];
+            colours.push_back(RGB(c.rgbRed, c.rgbGreen, c.rgbBlue));
+        }
+    }
+    return colours;
+}
+
 std::vector<HWND> WindowsOf(DWORD processId, bool visibleOnly) {
     struct Search {
         DWORD processId;
@@ -249,7 +269,9 @@ std::vector<HWND> WindowsOf(DWORD processId, bool visibleOnly) {
 
 HWND FindWindowOf(DWORD processId, const std::wstring& caption, bool visibleOnly) {
     for (HWND window : WindowsOf(processId, visibleOnly)) {
-        if (ClassOf(window) != L"#32770" && TextOf(window) == caption) return window;
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (ClassOf(window) != L"#32770" && caption == text) return window;
     }
     return nullptr;
 }

@@ -16,15 +16,16 @@ namespace window_driving {
 using Clock = std::chrono::steady_clock;
 inline constexpr std::chrono::milliseconds kWindowTimeout{10000};
 
-// Polls `condition` until it gives a true value or the time is up; returns
-// its last value.
+// Polls `condition`, every `interval`, until it gives a true value or the
+// time is up; returns its last value.
 template <class Condition>
-auto WaitFor(Condition condition, std::chrono::milliseconds timeout = kWindowTimeout) -> decltype(condition()) {
+auto WaitFor(Condition condition, std::chrono::milliseconds timeout = kWindowTimeout,
+             std::chrono::milliseconds interval = std::chrono::milliseconds(20)) -> decltype(condition()) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         auto value = condition();
         if (value || Clock::now() >= deadline) return value;
-        Sleep(20);
+        Sleep(static_cast<DWORD>(interval.count()));
     }
 }
 
@@ -90,13 +91,17 @@ struct Picture {
 Picture SettledPicture(HWND window, std::chrono::milliseconds timeout = kWindowTimeout);
 // Writes a picture as a BMP file.
 bool SaveBmp(const Picture& picture, const std::wstring& file);
+// The colours of an 8-bit bitmap's pixels, as its colour table gives them,
+// row by row from the top; empty when it is no such bitmap.
+std::vector<COLORREF> ColoursOf(HBITMAP indexed);
 
 // ---- finding windows ----------------------------------------------------------
 
 // A process's top-level windows, owned ones (dialogs, message boxes)
 // included; hidden ones too unless visibleOnly.
 std::vector<HWND> WindowsOf(DWORD processId, bool visibleOnly = true);
-// One of them with this caption that is no message box.
+// One of them with this caption that is no message box. The caption is the
+// one the system keeps: the window is sent no message.
 HWND FindWindowOf(DWORD processId, const std::wstring& caption, bool visibleOnly = true);
 
 // ---- message boxes ----------------------------------------------------------

@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
 // Timing for the benchmarks: the performance counter, in milliseconds, and
-// the median and other quantiles of several runs.
+// the median and other quantiles of several runs; and the end of a run that
+// cannot measure.
 namespace bench {
 
 inline double NowMs() {
@@ -32,5 +35,12 @@ inline double Quantile(std::vector<double> v, double q) {
 }
 
 inline double Median(std::vector<double> v) { return Quantile(std::move(v), 0.5); }
+
+// Ends a benchmark that cannot measure, saying why.
+[[noreturn]] inline void Fail(const char* what) {
+    std::fprintf(stderr, "benchmark: %s\n", what);
+    std::fflush(nullptr);
+    std::exit(1);
+}
 
 }  // namespace bench

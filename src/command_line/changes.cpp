@@ -77,12 +77,8 @@ bool RemoveItem(ProtectionSettings& settings, const SettingKey& key, const std::
 }
 
 // The list key named by the first argument, for add and remove; null, with
-// the error written, when the arguments are not a list key and one item.
+// the error written, when it is no list key.
 const SettingKey* ListKey(const Arguments& arguments, const wchar_t* command) {
-    if (arguments.size() != 2) {
-        Fail(std::wstring(command) + L" 需要两个参数：键和项，例如 " + command + L" FreePath /img。");
-        return nullptr;
-    }
     const SettingKey* key = FindKey(arguments[0]);
     if (key && !key->list) {
         Fail(Name(*key) + L" 不是列表：只有 FreePath 和 FriendUrl 可以 " + command + L"，其余的键请用 set。");
@@ -94,7 +90,6 @@ const SettingKey* ListKey(const Arguments& arguments, const wchar_t* command) {
 }  // namespace
 
 int Get(const settings::NativePath& directory, const Arguments& arguments) {
-    if (arguments.size() > 1) return Fail(L"get 只接受一个键，或者不带参数显示全部设置。");
     const SettingKey* only = arguments.empty() ? nullptr : FindKey(arguments[0]);
     if (!arguments.empty() && !only) return kBadInput;
     std::string ignored;
@@ -114,7 +109,6 @@ int Get(const settings::NativePath& directory, const Arguments& arguments) {
 }
 
 int Set(const settings::NativePath& directory, const Arguments& arguments) {
-    if (arguments.size() != 2) return Fail(L"set 需要两个参数：键和值，例如 set START True。");
     const SettingKey* key = FindKey(arguments[0]);
     if (!key) return kBadInput;
     const std::wstring& value = arguments[1];

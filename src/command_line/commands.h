@@ -22,6 +22,8 @@ enum ExitCode : int {
 
 using Arguments = std::vector<std::wstring>;
 
+// Each is given as many arguments as it takes (main.cpp's table says how
+// many).
 int Check(const settings::NativePath& directory);
 int Get(const settings::NativePath& directory, const Arguments& arguments);
 int Set(const settings::NativePath& directory, const Arguments& arguments);

@@ -18,23 +18,63 @@ namespace {
 
 constexpr wchar_t kNameAndVersion[] = L"HotlinkConfigCmd " HOTLINK_VERSION;
 
-constexpr wchar_t kUsage[] =
-    L"HotlinkConfigCmd " HOTLINK_VERSION L"：在命令行中查看和修改防盗链过滤器的设置（Config.ini）。\n"
-    L"\n"
-    L"  HotlinkConfigCmd check [/dir:文件夹]          按本机过滤器的读法检查 Config.ini\n"
-    L"  HotlinkConfigCmd get [键] [/dir:文件夹]       显示全部设置，或一个键的值（列表每行一项）\n"
-    L"  HotlinkConfigCmd set 键 值 [/dir:文件夹]      把开关设为 True 或 False，或设置 RedirectFile\n"
-    L"  HotlinkConfigCmd add 键 项 [/dir:文件夹]      向 FreePath 或 FriendUrl 添加一项\n"
-    L"  HotlinkConfigCmd remove 键 项 [/dir:文件夹]   从 FreePath 或 FriendUrl 移除一项\n"
-    L"  HotlinkConfigCmd --version                  显示程序名和版本\n"
-    L"\n"
-    L"键：START ProtectJpg ProtectGif ProtectJpeg RedirectFile FreePath FriendUrl（不分大小写）。\n"
-    L"/dir:文件夹  Config.ini 所在的文件夹，默认为本程序所在的文件夹。\n"
-    L"以“/”开头的项（如 /img）不是选项；“--”之后的参数都不是选项。\n"
-    L"\n"
-    L"set、add、remove 改了文件时输出 changed，无需改动时输出 unchanged，都以 0 退出。\n"
-    L"退出代码：0 完成；1 check 有警告；2 参数或值不对，check 发现不一致或读不了文件；3 文件无法保存；\n"
-    L"4 程序内部出错（如内存不足）。";
+// The commands: the usage, the check of how many arguments each takes, and
+// the dispatch all read this table.
+struct Command {
+    const char* name;
+    size_t fewest, most;     // arguments it takes
+    const wchar_t* syntax;   // its arguments in the usage
+    const wchar_t* example;  // a whole command line, for the error of a wrong count
+    const wchar_t* purpose;
+    int (*run)(const settings::NativePath& directory, const Arguments& arguments);
+};
+
+const Command kCommands[] = {
+    {"check", 0, 0, L"", L"check", L"按本机过滤器的读法检查 Config.ini",
+     [](const settings::NativePath& directory, const Arguments&) { return Check(directory); }},
+    {"get", 0, 1, L"[键]", L"get FreePath", L"显示全部设置，或一个键的值（列表每行一项）", Get},
+    {"set", 2, 2, L"键 值", L"set START True", L"把开关设为 True 或 False，或设置 RedirectFile", Set},
+    {"add", 2, 2, L"键 项", L"add FreePath /img", L"向 FreePath 或 FriendUrl 添加一项", Add},
+    {"remove", 2, 2, L"键 项", L"remove FreePath /img", L"从 FreePath 或 FriendUrl 移除一项", Remove},
+};
+
+std::wstring Widened(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// A line of the usage: the command line, and from the 48th column of a
+// console (where a Chinese character takes two) what it does.
+std::wstring UsageLine(const std::wstring& commandLine, const wchar_t* purpose) {
+    size_t columns = 0;
+    for (const wchar_t c : commandLine) columns += c < 0x1100 ? 1 : 2;
+    return commandLine + std::wstring(columns < 46 ? 48 - columns : 2, L' ') + purpose + L"\n";
+}
+
+std::wstring Usage() {
+    std::wstring usage = L"HotlinkConfigCmd " HOTLINK_VERSION L"：在命令行中查看和修改防盗链过滤器的设置（Config.ini）。\n\n";
+    for (const Command& c : kCommands) {
+        usage += UsageLine(L"  HotlinkConfigCmd " + Widened(c.name) + (*c.syntax ? L" " : L"") + c.syntax +
+                               L" [/dir:文件夹]",
+                           c.purpose);
+    }
+    return usage + UsageLine(L"  HotlinkConfigCmd --version", L"显示程序名和版本") +
+           L"\n"
+           L"键：START ProtectJpg ProtectGif ProtectJpeg RedirectFile FreePath FriendUrl（不分大小写）。\n"
+           L"/dir:文件夹  Config.ini 所在的文件夹，默认为本程序所在的文件夹。\n"
+           L"以“/”开头的项（如 /img）不是选项；“--”之后的参数都不是选项。\n"
+           L"\n"
+           L"set、add、remove 改了文件时输出 changed，无需改动时输出 unchanged，都以 0 退出。\n"
+           L"退出代码：0 完成；1 check 有警告；2 参数或值不对，check 发现不一致或读不了文件；3 文件无法保存；\n"
+           L"4 程序内部出错（如内存不足）。";
+}
+
+// The error of a command given too few or too many arguments.
+int WrongCount(const Command& c) {
+    static const wchar_t* const kNumbers[] = {L"零", L"一", L"两", L"三"};
+    const std::wstring name = Widened(c.name);
+    if (c.most == 0) return Fail(name + L" 不带参数。");
+    const std::wstring count = (c.fewest == c.most ? L"需要" : L"最多带") + std::wstring(kNumbers[c.most]) + L"个参数";
+    return Fail(name + L" " + count + L"：HotlinkConfigCmd " + name + L" " + c.syntax + L"，例如 HotlinkConfigCmd " +
+                c.example + L"。");
+}
 
 bool IsHelp(const std::wstring& argument) {
     return argument == L"/?" || argument == L"-?" || argument == L"-h" || argument == L"--help" ||
@@ -63,7 +103,7 @@ int Run(int argc, wchar_t** argv) {
         if (options && argument == L"--") {
             options = false;
         } else if (options && IsHelp(argument)) {
-            WriteLine(kUsage);
+            WriteLine(Usage());
             return kDone;
         } else if (options && IsVersion(argument)) {
             WriteLine(kNameAndVersion);
@@ -76,16 +116,14 @@ int Run(int argc, wchar_t** argv) {
         }
     }
     if (command.empty()) {
-        WriteLine(kUsage);
+        WriteLine(Usage());
         return kBadInput;
     }
-    const settings::NativePath directory = folder.empty() ? settings::platform::ApplicationDirectory() : folder;
-    const auto is = [&](const char* name) { return IsWord(command, name); };
-    if (is("check")) return arguments.empty() ? Check(directory) : Fail(L"check 不带参数。");
-    if (is("get")) return Get(directory, arguments);
-    if (is("set")) return Set(directory, arguments);
-    if (is("add")) return Add(directory, arguments);
-    if (is("remove")) return Remove(directory, arguments);
+    for (const Command& c : kCommands) {
+        if (!IsWord(command, c.name)) continue;
+        if (arguments.size() < c.fewest || arguments.size() > c.most) return WrongCount(c);
+        return c.run(folder.empty() ? settings::platform::ApplicationDirectory() : folder, arguments);
+    }
     return Fail(L"未知的命令“" + command + L"”：请用 HotlinkConfigCmd /? 查看用法。");
 }
 

@@ -74,6 +74,16 @@ protected:
         }
         EXPECT_TRUE(dialog->item.empty());
     }
+    // The text typed into the box and saved is taken as typed, and the
+    // dialog closes.
+    void ExpectTaken(int box, int save, const std::wstring& text) {
+        host.messages.clear();
+        Type(box, text);
+        Click(save);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(dialog->item, text);
+        EXPECT_FALSE(IsOpen());
+    }
 
     RecordingHost host;
     std::unique_ptr<Dialog> dialog;
@@ -147,11 +157,7 @@ TEST_F(Form2Test, RefusesBlankAndRelativeTextAndKeepsTheBoxAsItWas) {
 
 TEST_F(Form2Test, AppendsTheTextAsTypedAndCloses) {
     // Only the first character counts, and the blanks stay.
-    Type(Form2::txtPath, L"/img x ");
-    Click(Form2::cmdSave);
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(dialog->item, L"/img x ");
-    EXPECT_FALSE(IsOpen());
+    ExpectTaken(Form2::txtPath, Form2::cmdSave, L"/img x ");
 }
 
 TEST_F(Form2Test, ALoneSlashIsADirectory) {
@@ -211,12 +217,7 @@ TEST_F(Form3Test, RefusesBlankTextAndAppendsAnythingElseAsTyped) {
     const std::vector<std::pair<std::wstring, Shown>> refused = {
         {L"", kEmptySite}, {L"  ", kEmptySite}, {L"a.org|b.org", kBarInSite}};
     ExpectRefused(Form3::txtWeb, Form3::cmdSave, refused);
-    host.messages.clear();
-    Type(Form3::txtWeb, L" http://www.example.org ");
-    Click(Form3::cmdSave);
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(dialog->item, L" http://www.example.org ");
-    EXPECT_FALSE(IsOpen());
+    ExpectTaken(Form3::txtWeb, Form3::cmdSave, L" http://www.example.org ");
 }
 
 TEST_F(Form3Test, TheCloseBoxAddsNothing) {

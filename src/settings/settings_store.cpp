@@ -251,8 +251,11 @@ bool ParseBooleanText(std::string_view text) {
 }
 
 ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen) {
+    return LoadSettingsFile(SettingsFilePath(directory), seen);
+}
+
+ProtectionSettings LoadSettingsFile(const NativePath& file, SeenValues* seen) {
     std::string bytes;
-    const auto file = SettingsFilePath(directory);
     platform::ErrorCode ignored = 0;
     const auto state = platform::Inspect(file, ignored);
     if (state != platform::FileState::NotAFile && state != platform::FileState::Unknown) {
@@ -295,6 +298,26 @@ SaveReport SaveSettings(const ProtectionSettings& settings, const NativePath& di
     }
     if (seen) *seen = std::move(written);
     for (size_t k = 0; k < kSettingKeyCount; ++k) NoteFilterReading(kSettingKeys[k], values[k], settings, report.reading);
+    return report;
+}
+
+SaveReport StandaloneSettings(const ProtectionSettings& settings, std::string& bytes) {
+    SaveReport report;
+    Values values;
+    if (!Encode(settings, values, report)) return report;
+    IniDocument document{std::string()};
+    for (size_t k = 0; k < kSettingKeyCount; ++k) {
+        document.Set(kSettingSection, kSettingKeys[k].name, values[k]);
+        NoteFilterReading(kSettingKeys[k], values[k], settings, report.reading);
+    }
+    bytes = document.bytes();
+    return report;
+}
+
+SaveReport ExportSettings(const ProtectionSettings& settings, const NativePath& file) {
+    std::string bytes;
+    SaveReport report = StandaloneSettings(settings, bytes);
+    if (report && !platform::ReplaceFileContents(file, bytes, report.error)) report.result = SaveResult::WriteFailed;
     return report;
 }
 

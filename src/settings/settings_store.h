@@ -27,6 +27,8 @@ struct SeenValues {
 // missing file, section or key. Never fails. With `seen`, the values they
 // were read from.
 ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen = nullptr);
+// The same for a settings file of any name.
+ProtectionSettings LoadSettingsFile(const NativePath& file, SeenValues* seen = nullptr);
 
 // The filter reads each value through a buffer of 1000 bytes: 999 bytes of
 // it and the closing NUL.
@@ -81,6 +83,14 @@ struct SaveReport {
 // overwrites that change. After a save `seen` holds the values written.
 SaveReport SaveSettings(const ProtectionSettings& settings, const NativePath& directory,
                         SeenValues* seen = nullptr);
+
+// A settings file that holds the settings alone, as a save into a missing
+// Config.ini writes it: the section and the seven keys in their order, each
+// line ending in CRLF. Its bytes; or UnstorableText, as a save says it.
+SaveReport StandaloneSettings(const ProtectionSettings& settings, std::string& bytes);
+// Such a file written at `file` in one step, as a save writes, replacing
+// whatever was there.
+SaveReport ExportSettings(const ProtectionSettings& settings, const NativePath& file);
 
 // The text of the settings that a save refused as UnstorableText.
 const std::wstring& RefusedText(const ProtectionSettings& settings, const SaveReport& report);

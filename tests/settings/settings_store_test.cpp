@@ -65,11 +65,17 @@ TEST(SettingsStore, RecordsRoundTrip) {
     records[5].redirectFile = L"http://example.com/no.gif";
     records[5].friendUrls = {L"HTTP://www.example.com", L"例子.中国"};
 
-    TempDir dir;
+    // Saved into Config.ini, and exported into a file of their own, which
+    // holds what a save into an empty folder writes.
     for (size_t i = 0; i < records.size(); ++i) {
         SCOPED_TRACE(i);
+        TempDir dir;
         ASSERT_TRUE(SaveSettings(records[i], dir.path()));
         EXPECT_EQ(LoadSettings(dir.path()), records[i]);
+        const auto exported = dir.path() / "policy.ini";
+        ASSERT_TRUE(settings::ExportSettings(records[i], exported));
+        EXPECT_EQ(ReadBytes(exported), ReadBytes(dir.config()));
+        EXPECT_EQ(settings::LoadSettingsFile(exported), records[i]);
     }
 }
 

@@ -11,6 +11,7 @@ packages=(
   wine wine64 xvfb xauth fonts-wqy-microhei fonts-wine
   locales imagemagick
   python3 pandoc chromium chromium-driver python3-selenium
+  nlohmann-json3-dev
 )
 
 as_root() {

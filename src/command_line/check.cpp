@@ -10,6 +10,7 @@
 #include "console.h"
 #include "gbk_text.h"
 #include "ini_document.h"
+#include "json_output.h"
 #include "save_messages.h"
 #include "settings_store.h"
 
@@ -72,39 +73,77 @@ std::wstring Shown(const std::string& bytes, UINT codePage) {
     return Widened(bytes.substr(0, cut), codePage) + L"…（共 " + std::to_wstring(bytes.size()) + L" 字节）";
 }
 
+// Shown as lines of text, or gathered into one JSON object written at the
+// end.
 class Checker {
 public:
-    explicit Checker(const settings::NativePath& directory) : directory_(directory) {}
+    explicit Checker(const Invocation& call) : directory_(call.directory), json_(call.json) {}
 
     int Run() {
         std::string bytes;
         const std::wstring file = settings::SettingsFilePath(directory_);
         if (!ReadConfig(directory_, bytes)) return kBadInput;
         const bool exists = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-        WriteLine(L"Config.ini：" + file);
-        WriteLine(L"本机的 ANSI 代码页：" + std::to_wstring(acp_));
+        if (json_) {
+            report_ = {{"file", Utf8(file)}, {"ansiCodePage", acp_}, {"keys", Json::object()},
+                       {"warnings", Json::array()}, {"disagreements", Json::array()}};
+        } else {
+            WriteLine(L"Config.ini：" + file);
+            WriteLine(L"本机的 ANSI 代码页：" + std::to_wstring(acp_));
+        }
         if (acp_ != kGbk) {
-            Warn(L"本机的 ANSI 代码页是 " + std::to_wstring(acp_) +
+            Warn("code-page", L"本机的 ANSI 代码页是 " + std::to_wstring(acp_) +
                  L"，不是 936：这台服务器上的过滤器按代码页 " + std::to_wstring(acp_) +
                  L" 读取 Config.ini 里的 GBK 字节，中文会被读错。下面两种读法的不同不算本程序的错误。");
         }
-        if (!exists) Warn(L"Config.ini 不存在：过滤器读取的全是默认值，防盗链是关闭的。");
+        if (!exists) Warn("missing-file", L"Config.ini 不存在：过滤器读取的全是默认值，防盗链是关闭的。");
         if (const auto coding = settings::CodingOf(bytes); coding != settings::FileCoding::Gbk) {
-            Warn(std::wstring(L"文件以 ") + settings::CodingName(coding) +
+            Warn("byte-order-mark", std::wstring(L"文件以 ") + settings::CodingName(coding) +
                  L" 的字节顺序标记开头，不是 GBK 编码：编辑器只显示、不保存这种文件。");
             bytes = settings::EncodeGbkLossy(settings::DecodeMarkedText(bytes, coding));
         }
         SurveyLines(settings::IniDocument(bytes));
         CompareReadings(AnsiPath(file), bytes.size() + 16);
-        WriteLine(L"检查完毕：" + std::to_wstring(disagreements_) + L" 处不一致，" + std::to_wstring(warnings_) +
-                  L" 个警告。");
+        if (json_) {
+            WriteJson(report_);
+        } else {
+            WriteLine(L"检查完毕：" + std::to_wstring(disagreements_) + L" 处不一致，" + std::to_wstring(warnings_) +
+                      L" 个警告。");
+        }
         return disagreements_ > 0 ? kBadInput : warnings_ > 0 ? kWarnings : kDone;
     }
 
 private:
-    void Warn(const std::wstring& text) {
-        WriteLine(L"警告：" + text);
+    // `kind` names the warning for scripts.
+    void Warn(const char* kind, const std::wstring& text) {
         ++warnings_;
+        if (!json_) {
+            WriteLine(L"警告：" + text);
+            return;
+        }
+        report_["warnings"].push_back({{"kind", kind}, {"text", Utf8(text)}});
+    }
+
+    void Disagree(const settings::SettingKey& key) {
+        ++disagreements_;
+        const std::wstring text = Name(key) + L" 的两种读法不同。这是本程序的错误，请报告。";
+        if (!json_) {
+            WriteLine(L"不一致：" + text);
+            return;
+        }
+        report_["disagreements"].push_back({{"kind", "disagreement"}, {"key", key.name}, {"text", Utf8(text)}});
+    }
+
+    // A key as this machine's reader reads it through the filter's buffer,
+    // and as the editor reads it.
+    void ShowReadings(const settings::SettingKey& key, const std::string& filtered, const std::string& editor) {
+        if (json_) {
+            report_["keys"][key.name] = {{"filter", Utf8(Widened(filtered, CP_ACP))}, {"editor", Utf8(Widened(editor, kGbk))}};
+            return;
+        }
+        WriteLine(Name(key));
+        WriteLine(L"  过滤器读取：" + Shown(filtered, CP_ACP));
+        WriteLine(L"  编辑器读取：" + Shown(editor, kGbk));
     }
 
     // Sections and key lines that the reader reads otherwise than one might
@@ -112,9 +151,9 @@ private:
     void SurveyLines(const settings::IniDocument& document) {
         const auto survey = document.Survey(settings::kSettingSection, settings::kSettingKeyNames.data(),
                                             settings::kSettingKeyCount);
-        if (!survey.found && !document.bytes().empty()) Warn(L"文件里没有 [SETTING] 节：过滤器读取的全是默认值。");
+        if (!survey.found && !document.bytes().empty()) Warn("no-section", L"文件里没有 [SETTING] 节：过滤器读取的全是默认值。");
         if (survey.ignoredSections > 0) {
-            Warn(L"文件里另有 " + std::to_wstring(survey.ignoredSections) +
+            Warn("other-sections", L"文件里另有 " + std::to_wstring(survey.ignoredSections) +
                  L" 个 [SETTING] 节：过滤器只读第一个，其余的被忽略。");
         }
         for (size_t k = 0; k < settings::kSettingKeyCount; ++k) {
@@ -123,13 +162,13 @@ private:
             if (lines.empty()) continue;
             const std::wstring first = std::to_wstring(lines.front());
             if (survey.keys[k].firstWithoutEquals) {
-                Warn(L"第 " + first + L" 行的 " + key + L" 没有“=”：过滤器把 " + key +
+                Warn("key-without-equals", L"第 " + first + L" 行的 " + key + L" 没有“=”：过滤器把 " + key +
                      L" 读作缺失（默认值），后面的 " + key + L" 行也被忽略。");
             }
             if (lines.size() > 1) {
                 std::wstring all;
                 for (const size_t line : lines) all += (all.empty() ? L"" : L"、") + std::to_wstring(line);
-                Warn(key + L" 在 [SETTING] 节里写了 " + std::to_wstring(lines.size()) + L" 次（第 " + all +
+                Warn("key-repeated", key + L" 在 [SETTING] 节里写了 " + std::to_wstring(lines.size()) + L" 次（第 " + all +
                      L" 行）：过滤器只读第 " + first + L" 行，后面的被忽略。");
             }
         }
@@ -149,22 +188,19 @@ private:
             const std::string editor = RoundTrip(seen.bytes[k].value_or(fallback));
             const std::string whole = ProfileRead(path, key.name, fallback, wholeSize);
             const std::string filtered = ProfileRead(path, key.name, fallback, settings::kFilterReadLimit + 1);
-            WriteLine(Name(key));
-            WriteLine(L"  过滤器读取：" + Shown(filtered, CP_ACP));
-            WriteLine(L"  编辑器读取：" + Shown(seen.bytes[k].value_or(fallback), kGbk));
+            ShowReadings(key, filtered, seen.bytes[k].value_or(fallback));
             // The editor's rule for the cut, for a value in quotation marks
             // and for one without.
             const bool agree = whole == editor &&
                                (filtered == editor.substr(0, settings::BytesReadByFilter(editor, false)) ||
                                 filtered == editor.substr(0, settings::BytesReadByFilter(editor, true)));
             if (!agree && acp_ == kGbk) {
-                WriteLine(L"不一致：" + Name(key) + L" 的两种读法不同。这是本程序的错误，请报告。");
-                ++disagreements_;
+                Disagree(key);
             } else if (!agree) {
-                Warn(Name(key) + L" 的两种读法因代码页不同而不同。");
+                Warn("code-page-reading", Name(key) + L" 的两种读法因代码页不同而不同。");
             }
             if (settings::DecodeGbk(seen.bytes[k].value_or("")).find(L'\uFFFD') != std::wstring::npos) {
-                Warn(Name(key) + L" 含有不是 GBK 编码的字节（编辑器显示为 \uFFFD）：编辑器不会把它们写回。");
+                Warn("not-gbk", Name(key) + L" 含有不是 GBK 编码的字节（编辑器显示为 \uFFFD）：编辑器不会把它们写回。");
             }
             if (filtered.size() == whole.size()) continue;
             cutAny = true;
@@ -176,16 +212,18 @@ private:
                 cut.friendUrlsRead = settings::SplitItemList(Widened(filtered, CP_ACP)).size();
             }
         }
-        if (cutAny) Warn(L"过滤器每项设置只读取前999字节：" + settings::FilterReadingLines(loaded, cut));
+        if (cutAny) Warn("read-limit", L"过滤器每项设置只读取前999字节：" + settings::FilterReadingLines(loaded, cut));
     }
 
     settings::NativePath directory_;
+    bool json_;
+    Json report_;
     UINT acp_ = GetACP();
     int warnings_ = 0, disagreements_ = 0;
 };
 
 }  // namespace
 
-int Check(const settings::NativePath& directory) { return Checker(directory).Run(); }
+int Check(const Invocation& call) { return Checker(call).Run(); }
 
 }  // namespace command_line

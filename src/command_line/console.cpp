@@ -37,4 +37,12 @@ void WriteLine(std::wstring_view text) { Write(STD_OUTPUT_HANDLE, text); }
 
 void WriteErrorLine(std::wstring_view text) { Write(STD_ERROR_HANDLE, text); }
 
+void WriteBytes(std::string_view bytes) {
+    const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (handle && handle != INVALID_HANDLE_VALUE) {
+        WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+}
+
 }  // namespace command_line

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 // Standard output and error as Windows' own console tools write them: to a
@@ -13,5 +14,7 @@ namespace command_line {
 
 void WriteLine(std::wstring_view text);       // to standard output
 void WriteErrorLine(std::wstring_view text);  // to standard error
+// Bytes to standard output as they are, converted to nothing.
+void WriteBytes(std::string_view bytes);
 
 }  // namespace command_line

@@ -23,19 +23,24 @@ constexpr wchar_t kNameAndVersion[] = L"HotlinkConfigCmd " HOTLINK_VERSION;
 struct Command {
     const char* name;
     size_t fewest, most;     // arguments it takes
+    bool json;               // whether it answers in JSON with --json
     const wchar_t* syntax;   // its arguments in the usage
     const wchar_t* example;  // a whole command line, for the error of a wrong count
     const wchar_t* purpose;
-    int (*run)(const settings::NativePath& directory, const Arguments& arguments);
+    int (*run)(const Invocation& call);
 };
 
 const Command kCommands[] = {
-    {"check", 0, 0, L"", L"check", L"按本机过滤器的读法检查 Config.ini",
-     [](const settings::NativePath& directory, const Arguments&) { return Check(directory); }},
-    {"get", 0, 1, L"[键]", L"get FreePath", L"显示全部设置，或一个键的值（列表每行一项）", Get},
-    {"set", 2, 2, L"键 值", L"set START True", L"把开关设为 True 或 False，或设置 RedirectFile", Set},
-    {"add", 2, 2, L"键 项", L"add FreePath /img", L"向 FreePath 或 FriendUrl 添加一项", Add},
-    {"remove", 2, 2, L"键 项", L"remove FreePath /img", L"从 FreePath 或 FriendUrl 移除一项", Remove},
+    {"check", 0, 0, true, L"", L"check", L"按本机过滤器的读法检查 Config.ini", Check},
+    {"get", 0, 1, true, L"[键]", L"get FreePath", L"显示全部设置，或一个键的值（列表每行一项）", Get},
+    {"set", 2, 2, false, L"键 值", L"set START True", L"把开关设为 True 或 False，或设置 RedirectFile", Set},
+    {"add", 2, 2, false, L"键 项", L"add FreePath /img", L"向 FreePath 或 FriendUrl 添加一项", Add},
+    {"remove", 2, 2, false, L"键 项", L"remove FreePath /img", L"从 FreePath 或 FriendUrl 移除一项", Remove},
+    {"export", 0, 1, false, L"[文件]", L"export policy.ini", L"把七项设置写成单独的 Config.ini（到文件或标准输出）",
+     Export},
+    {"import", 1, 1, false, L"文件", L"import \\\\server\\share\\hotlink.ini", L"把本机的七项设置改成文件中的设置",
+     Import},
+    {"diff", 1, 1, true, L"文件", L"diff \\\\server\\share\\hotlink.ini", L"比较本机的设置和文件中的设置", Diff},
 };
 
 std::wstring Widened(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
@@ -52,18 +57,19 @@ std::wstring Usage() {
     std::wstring usage = L"HotlinkConfigCmd " HOTLINK_VERSION L"：在命令行中查看和修改防盗链过滤器的设置（Config.ini）。\n\n";
     for (const Command& c : kCommands) {
         usage += UsageLine(L"  HotlinkConfigCmd " + Widened(c.name) + (*c.syntax ? L" " : L"") + c.syntax +
-                               L" [/dir:文件夹]",
+                               (c.json ? L" [--json]" : L"") + L" [/dir:文件夹]",
                            c.purpose);
     }
     return usage + UsageLine(L"  HotlinkConfigCmd --version", L"显示程序名和版本") +
            L"\n"
            L"键：START ProtectJpg ProtectGif ProtectJpeg RedirectFile FreePath FriendUrl（不分大小写）。\n"
            L"/dir:文件夹  Config.ini 所在的文件夹，默认为本程序所在的文件夹。\n"
+           L"--json      输出一个 JSON 对象（只含 ASCII 字符），供 PowerShell 的 ConvertFrom-Json 等使用。\n"
            L"以“/”开头的项（如 /img）不是选项；“--”之后的参数都不是选项。\n"
            L"\n"
-           L"set、add、remove 改了文件时输出 changed，无需改动时输出 unchanged，都以 0 退出。\n"
-           L"退出代码：0 完成；1 check 有警告；2 参数或值不对，check 发现不一致或读不了文件；3 文件无法保存；\n"
-           L"4 程序内部出错（如内存不足）。";
+           L"set、add、remove、import 改了文件时输出 changed，无需改动时输出 unchanged，都以 0 退出。\n"
+           L"退出代码：0 完成；1 check 有警告，diff 发现不同；2 参数或值不对，check 发现不一致或读不了文件；\n"
+           L"3 文件无法保存；4 程序内部出错（如内存不足）。";
 }
 
 // The error of a command given too few or too many arguments.
@@ -96,7 +102,7 @@ bool TakeFolder(const std::wstring& argument, std::wstring& folder) {
 
 int Run(int argc, wchar_t** argv) {
     std::wstring command, folder;
-    Arguments arguments;
+    Invocation call;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         const std::wstring argument = argv[i];
@@ -109,10 +115,12 @@ int Run(int argc, wchar_t** argv) {
             WriteLine(kNameAndVersion);
             return kDone;
         } else if (options && TakeFolder(argument, folder)) {
+        } else if (options && (IsWord(argument, "--json") || IsWord(argument, "/json"))) {
+            call.json = true;
         } else if (command.empty()) {
             command = argument;
         } else {
-            arguments.push_back(argument);
+            call.arguments.push_back(argument);
         }
     }
     if (command.empty()) {
@@ -121,8 +129,16 @@ int Run(int argc, wchar_t** argv) {
     }
     for (const Command& c : kCommands) {
         if (!IsWord(command, c.name)) continue;
-        if (arguments.size() < c.fewest || arguments.size() > c.most) return WrongCount(c);
-        return c.run(folder.empty() ? settings::platform::ApplicationDirectory() : folder, arguments);
+        if (call.arguments.size() < c.fewest || call.arguments.size() > c.most) return WrongCount(c);
+        if (call.json && !c.json) {
+            std::wstring those;
+            for (const Command& other : kCommands) {
+                if (other.json) those += (those.empty() ? L"" : L"、") + Widened(other.name);
+            }
+            return Fail(Widened(c.name) + L" 没有 JSON 输出：--json 只用于 " + those + L"。");
+        }
+        call.directory = folder.empty() ? settings::platform::ApplicationDirectory() : folder;
+        return c.run(call);
     }
     return Fail(L"未知的命令“" + command + L"”：请用 HotlinkConfigCmd /? 查看用法。");
 }

@@ -12,6 +12,7 @@
 #include "child_process.h"
 #include "handles.h"
 #include "linux_host.h"
+#include "run_command.h"
 #include "settings_store.h"
 #include "test_files.h"
 #include "version.h"
@@ -23,30 +24,11 @@ using testing_files::ReadBytes;
 using testing_files::TempDir;
 using testing_files::WriteBytes;
 
+using command_runs::Cmd;
+using command_runs::Outcome;
+using command_runs::StartsWith;
+
 const fs::path kProgram = testing_files::Companion(L"HotlinkConfigCmd.exe", HOTLINK_COMMAND_LINE);
-
-// Redirected output is in the console's code page: 936 here, as on a
-// Chinese Windows.
-std::wstring FromCodePage(const std::string& bytes) {
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                        text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-struct Outcome {
-    int code;
-    std::wstring out, err;
-};
-
-Outcome Cmd(std::vector<std::wstring> arguments, const fs::path& dir = {}) {
-    if (!dir.empty()) arguments.push_back(L"/dir:" + dir.native());
-    testing_files::ChildProcess process(kProgram, arguments);
-    const int code = process.Wait();
-    return {code, FromCodePage(process.output()), FromCodePage(process.errors())};
-}
-
-bool StartsWith(const std::wstring& text, const std::wstring& start) { return text.rfind(start, 0) == 0; }
 
 // set, add and remove, each twice: the first changes, the second says it
 // has nothing to change; both exit 0. Then the file holds what they said.

@@ -73,4 +73,35 @@ std::wstring Immutable::Names() const {
     return names;
 }
 
+// Wine reaches \\SERVER\share through a link in its prefix's
+// dosdevices/unc folder.
+Share::Share(const std::filesystem::path& folder)
+    : server_(L"hotlink-test-" + std::to_wstring(GetCurrentProcessId())), root_(L"\\\\" + server_ + L"\\share") {
+    const std::wstring unixFolder = UnixName(folder);
+    made_ = !unixFolder.empty() &&
+            Run(L"unc=\"${WINEPREFIX:-$HOME/.wine}/dosdevices/unc/" + server_ + L"\" && mkdir -p \"$unc\" && ln -sfn '" +
+                unixFolder + L"' \"$unc/share\"") == 0;
+}
+
+Share::~Share() {
+    if (made_) Run(L"rm -rf \"${WINEPREFIX:-$HOME/.wine}/dosdevices/unc/" + server_ + L"\"");
+}
+
+std::string ReadByPython(const std::string& json) {
+    const std::filesystem::path base = std::filesystem::temp_directory_path() /
+        (L"hotlink-json-" + std::to_wstring(GetCurrentProcessId()));
+    const std::filesystem::path in = base.native() + L".in", out = base.native() + L".out";
+    std::ofstream(in, std::ios::binary) << json;
+    std::error_code ignored;
+    std::filesystem::remove(out, ignored);
+    const int code = Run(L"/usr/bin/python3 -c 'import json, sys; "
+                         L"json.dump(json.load(open(sys.argv[1], encoding=\"ascii\")), open(sys.argv[2], \"w\", "
+                         L"encoding=\"utf-8\"), ensure_ascii=False, sort_keys=True, separators=(\",\", \":\"))' '" +
+                         UnixName(in) + L"' '" + UnixName(out) + L"'");
+    std::string read = code == 0 && std::filesystem::exists(out) ? testing_files::ReadBytes(out) : std::string();
+    std::filesystem::remove(in, ignored);
+    std::filesystem::remove(out, ignored);
+    return read;
+}
+
 }  // namespace linux_host

@@ -39,4 +39,27 @@ private:
     bool made_ = false;
 };
 
+// A folder of this machine seen by the Windows programs under Wine as a
+// share, \\SERVER\share, for as long as this lives.
+class Share {
+public:
+    explicit Share(const std::filesystem::path& folder);
+    ~Share();
+    Share(const Share&) = delete;
+    Share& operator=(const Share&) = delete;
+
+    bool made() const { return made_; }
+    // \\SERVER\share
+    const std::wstring& root() const { return root_; }
+
+private:
+    std::wstring server_, root_;
+    bool made_ = false;
+};
+
+// A JSON text as Python's own json module reads it, written back with its
+// keys sorted and every character as it is, in UTF-8; empty when it does not
+// parse as ASCII JSON, or when Python cannot be run here.
+std::string ReadByPython(const std::string& json);
+
 }  // namespace linux_host

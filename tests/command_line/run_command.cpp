@@ -1,0 +1,28 @@
+#include "run_command.h"
+
+#include <windows.h>
+
+#include "child_process.h"
+
+namespace command_runs {
+namespace {
+
+std::wstring FromCodePage(const std::string& bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                        text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+Outcome Cmd(std::vector<std::wstring> arguments, const std::filesystem::path& dir) {
+    static const std::filesystem::path program =
+        testing_files::Companion(L"HotlinkConfigCmd.exe", HOTLINK_COMMAND_LINE);
+    if (!dir.empty()) arguments.push_back(L"/dir:" + dir.native());
+    testing_files::ChildProcess process(program, arguments);
+    const int code = process.Wait();
+    return {code, FromCodePage(process.output()), FromCodePage(process.errors()), process.output()};
+}
+
+}  // namespace command_runs

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the README's pictures again: runs the end-to-end tests of a Windows
+# Takes the README's and the guide's pictures again: runs the end-to-end tests of a Windows
 # build (build/windows unless another is given) on a private virtual display
 # with screenshots on and, when every test passes, puts them into docs/.
 set -euo pipefail

@@ -15,12 +15,16 @@ std::string Utf8(std::wstring_view text) {
     return bytes;
 }
 
+Json ItemsJson(const std::vector<std::wstring>& items) {
+    Json array = Json::array();
+    for (const auto& item : items) array.push_back(Utf8(item));
+    return array;
+}
+
 Json SettingJson(const settings::SettingKey& key, const settings::ProtectionSettings& settings) {
     if (key.flag) return settings.*key.flag;
     if (key.text) return Utf8(settings.*key.text);
-    Json items = Json::array();
-    for (const auto& item : settings.*key.list) items.push_back(Utf8(item));
-    return items;
+    return ItemsJson(settings.*key.list);
 }
 
 void WriteJson(const Json& value) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -17,6 +18,9 @@ using Json = nlohmann::ordered_json;
 
 // Text as JSON holds it: UTF-8.
 std::string Utf8(std::wstring_view text);
+
+// Items of a list as an array of texts.
+Json ItemsJson(const std::vector<std::wstring>& items);
 
 // A setting's value: true or false, a text, or an array of the items.
 Json SettingJson(const settings::SettingKey& key, const settings::ProtectionSettings& settings);

@@ -3,6 +3,8 @@
 // editor reads Config.ini, and import saves as the editor saves.
 #include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "byte_order.h"
 #include "commands.h"
@@ -45,7 +47,7 @@ std::optional<ProtectionSettings> ReadPolicy(const std::wstring& file, bool gbkO
         Fail(file + L" 是" + settings::CodingName(coding) + L"编码的文件，本程序只读写GBK编码的设置文件。设置未改动。");
         return std::nullopt;
     }
-    return settings::LoadSettingsFile(file);
+    return settings::ReadSettings(std::move(bytes));
 }
 
 bool Same(const SettingKey& key, const ProtectionSettings& a, const ProtectionSettings& b) {
@@ -63,21 +65,16 @@ std::vector<std::wstring> OnlyIn(std::vector<std::wstring> a, const std::vector<
     return a;
 }
 
-Json Items(const std::vector<std::wstring>& items) {
-    Json array = Json::array();
-    for (const auto& item : items) array.push_back(Utf8(item));
-    return array;
-}
-
-// A key that differs, told in lines.
-void TellDifference(const SettingKey& key, const ProtectionSettings& here, const ProtectionSettings& there) {
+// A key that differs, told in lines; for a list, by the items only on one
+// side.
+void TellDifference(const SettingKey& key, const ProtectionSettings& here, const ProtectionSettings& there,
+                    const std::vector<std::wstring>& onlyHere, const std::vector<std::wstring>& onlyThere) {
     if (key.flag) {
         WriteLine(Name(key) + L"：本机 " + (here.*key.flag ? L"True" : L"False") + L"，文件 " +
                   (there.*key.flag ? L"True" : L"False"));
     } else if (key.text) {
         WriteLine(Name(key) + L"：本机" + settings::Quoted(here.*key.text) + L"，文件" + settings::Quoted(there.*key.text));
     } else {
-        const auto onlyHere = OnlyIn(here.*key.list, there.*key.list), onlyThere = OnlyIn(there.*key.list, here.*key.list);
         if (onlyHere.empty() && onlyThere.empty()) {
             WriteLine(Name(key) + L"：项相同，顺序不同");
             return;
@@ -137,15 +134,16 @@ int Diff(const Invocation& call) {
     for (const SettingKey& key : settings::kSettingKeys) {
         if (Same(key, here, *there)) continue;
         Json difference = {{"key", key.name}, {"here", SettingJson(key, here)}, {"there", SettingJson(key, *there)}};
+        std::vector<std::wstring> onlyHere, onlyThere;
         if (key.list) {
-            const auto onlyHere = OnlyIn(here.*key.list, (*there).*key.list);
-            const auto onlyThere = OnlyIn((*there).*key.list, here.*key.list);
-            difference["onlyHere"] = Items(onlyHere);
-            difference["onlyThere"] = Items(onlyThere);
+            onlyHere = OnlyIn(here.*key.list, (*there).*key.list);
+            onlyThere = OnlyIn((*there).*key.list, here.*key.list);
+            difference["onlyHere"] = ItemsJson(onlyHere);
+            difference["onlyThere"] = ItemsJson(onlyThere);
             difference["orderDiffers"] = onlyHere.empty() && onlyThere.empty();
         }
         differences.push_back(std::move(difference));
-        if (!call.json) TellDifference(key, here, *there);
+        if (!call.json) TellDifference(key, here, *there, onlyHere, onlyThere);
     }
     if (call.json) {
         WriteJson({{"equal", differences.empty()}, {"differences", differences}});

@@ -261,6 +261,10 @@ ProtectionSettings LoadSettingsFile(const NativePath& file, SeenValues* seen) {
     if (state != platform::FileState::NotAFile && state != platform::FileState::Unknown) {
         platform::ReadWholeFile(file, bytes, ignored);
     }
+    return ReadSettings(std::move(bytes), seen);
+}
+
+ProtectionSettings ReadSettings(std::string bytes, SeenValues* seen) {
     // A file in another coding is read through GBK, so that what it holds
     // shows as far as GBK can show it.
     const FileCoding coding = CodingOf(bytes);

@@ -29,6 +29,8 @@ struct SeenValues {
 ProtectionSettings LoadSettings(const NativePath& directory, SeenValues* seen = nullptr);
 // The same for a settings file of any name.
 ProtectionSettings LoadSettingsFile(const NativePath& file, SeenValues* seen = nullptr);
+// The same for the bytes of a settings file already read.
+ProtectionSettings ReadSettings(std::string bytes, SeenValues* seen = nullptr);
 
 // The filter reads each value through a buffer of 1000 bytes: 999 bytes of
 // it and the closing NUL.

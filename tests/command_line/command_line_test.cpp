@@ -28,8 +28,6 @@ using command_runs::Cmd;
 using command_runs::Outcome;
 using command_runs::StartsWith;
 
-const fs::path kProgram = testing_files::Companion(L"HotlinkConfigCmd.exe", HOTLINK_COMMAND_LINE);
-
 // set, add and remove, each twice: the first changes, the second says it
 // has nothing to change; both exit 0. Then the file holds what they said.
 TEST(CommandLine, ChangesSayChangedOrUnchangedAndCanBeRunTwice) {
@@ -156,7 +154,7 @@ TEST(CommandLine, UsageVersionAndTheProgramsOwnFolder) {
     }
     // Without /dir: Config.ini beside the program.
     TempDir dir;
-    ASSERT_TRUE(CopyFileW(kProgram.c_str(), (dir.path() / L"HotlinkConfigCmd.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(command_runs::Program().c_str(), (dir.path() / L"HotlinkConfigCmd.exe").c_str(), FALSE));
     testing_files::ChildProcess process(dir.path() / L"HotlinkConfigCmd.exe", {L"set", L"ProtectJpg", L"True"});
     EXPECT_EQ(process.Wait(), 0);
     EXPECT_TRUE(settings::LoadSettings(dir.path()).protectJpg);

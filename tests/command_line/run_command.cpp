@@ -16,11 +16,15 @@ std::wstring FromCodePage(const std::string& bytes) {
 
 }  // namespace
 
-Outcome Cmd(std::vector<std::wstring> arguments, const std::filesystem::path& dir) {
+const std::filesystem::path& Program() {
     static const std::filesystem::path program =
         testing_files::Companion(L"HotlinkConfigCmd.exe", HOTLINK_COMMAND_LINE);
+    return program;
+}
+
+Outcome Cmd(std::vector<std::wstring> arguments, const std::filesystem::path& dir) {
     if (!dir.empty()) arguments.push_back(L"/dir:" + dir.native());
-    testing_files::ChildProcess process(program, arguments);
+    testing_files::ChildProcess process(Program(), arguments);
     const int code = process.Wait();
     return {code, FromCodePage(process.output()), FromCodePage(process.errors()), process.output()};
 }

@@ -14,6 +14,9 @@ struct Outcome {
     std::string bytes;      // standard output as written
 };
 
+// Where the build put it.
+const std::filesystem::path& Program();
+
 // Runs it with the arguments, and /dir:DIR when a folder is given.
 Outcome Cmd(std::vector<std::wstring> arguments, const std::filesystem::path& dir = {});
 
